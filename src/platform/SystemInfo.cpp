@@ -103,3 +103,19 @@ uint32_t GetTickCount()
     return static_cast<uint32_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
+
+namespace
+{
+std::atomic<int> g_nTextCodePage{0};
+}
+
+int GetTextCodePage()
+{
+    int n = g_nTextCodePage.load();
+    return n ? n : GetAnsiCodePage();
+}
+
+void SetTextCodePage(int nCodePage)
+{
+    g_nTextCodePage.store(nCodePage == 0 ? 0 : ResolveCodePage(nCodePage));
+}

@@ -24,3 +24,9 @@ std::string GetSystemErrorText(int nError);
 
 // Milliseconds since an arbitrary start, wrapping at 2^32 as the Windows tick count does.
 uint32_t GetTickCount();
+
+// The code page of text held in memory: the "DefaultCodePage" text setting, resolved.
+// Until the text settings set it, the ANSI code page. The buffer, parsers, view and search
+// use it for their multibyte rules.
+int GetTextCodePage();
+void SetTextCodePage(int nCodePage);
