@@ -1,13 +1,262 @@
 #include "app/gui/ScrivelApp.h"
 
-CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv) {}
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QUrl>
+
+#include "app/AppFolders.h"
+#include "app/AppSettings.h"
+#include "app/CommandLine.h"
+#include "platform/Folders.h"
+#include "platform/gui/QtProfileStore.h"
+#include "ui/gui/MainFrame.h"
+#include "ui/gui/PageSetupDlg.h"
+
+CScrivelApp::CScrivelApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The arguments as the process received them (the toolkit has removed its own).
+    for (int i = 0; i < argc; ++i)
+        m_args.emplace_back(argv[i] ? argv[i] : "");
+}
+
+CScrivelApp::~CScrivelApp()
+{
+    SetProfileStore(nullptr);
+}
+
+CProfileStore& CScrivelApp::Profile()
+{
+    return m_pProfile ? static_cast<CProfileStore&>(*m_pProfile) : GetProfileStore();
+}
 
 bool CScrivelApp::InitInstance()
 {
+    if (!InitializeComponentModel())
+    {
+        ShowMessage("OLE initialization failed.  Make sure that the OLE libraries are the correct "
+                    "version.");
+        return false;
+    }
+    SetRegistryKey();
+    if (!InitializeAppData())
+        return false;
+    LoadSettings();
+    LoadUserData();
+    if (!CreateModules())
+        return false;
+    if (!InitializeApplets())
+        return false;
+    if (!CreateMainFrame())
+        return false;
+    if (!ProcessCommandLine())
+        return false;
+    PlaceMainWindow();
+    m_bStarted = true;
     return true;
 }
 
 int CScrivelApp::ExitInstance(int code)
 {
+    EndApplets();
+    DestroyModules();
+    if (m_pProfile)
+    {
+        SaveSettings();
+        SaveUserData();
+        m_pProfile->Flush();
+    }
+    m_pMainFrame.reset();
     return code;
+}
+
+// Component start-up: nothing to initialise on this platform; the step stays so that the
+// order of start-up is the same everywhere.
+bool CScrivelApp::InitializeComponentModel()
+{
+    return true;
+}
+
+void CScrivelApp::SetRegistryKey()
+{
+    setOrganizationName(QStringLiteral("Vantro Software"));
+    setApplicationName(QStringLiteral("Scrivel"));
+    m_pProfile = std::make_unique<CQtProfileStore>();
+    SetProfileStore(m_pProfile.get());
+}
+
+// Shared user-interface resources and the list of installed code pages. The toolkit makes
+// fonts and cursors on demand; the code-page list is built by the encoding layer.
+bool CScrivelApp::InitializeAppData()
+{
+    return true;
+}
+
+void CScrivelApp::LoadSettings()
+{
+    GetAppSettings().Load(Profile());
+}
+
+// Last folder, history, favorites and the file-filter list: filled in by the user-data layer.
+void CScrivelApp::LoadUserData()
+{
+}
+
+// The shell manager of the navigation bar, the text edit module and the hex edit module.
+bool CScrivelApp::CreateModules()
+{
+    return true;
+}
+
+// The text, binary and find-in-files applets with their document templates.
+bool CScrivelApp::InitializeApplets()
+{
+    return true;
+}
+
+bool CScrivelApp::CreateMainFrame()
+{
+    m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
+    m_pMainFrame->setAcceptDrops(true);
+    connect(m_pMainFrame.get(), &CMainFrame::HelpRequested, this, &CScrivelApp::OnHelp);
+    connect(m_pMainFrame.get(), &CMainFrame::KeyboardShortcutsRequested, this,
+            &CScrivelApp::OnKeyboardShortcuts);
+    connect(m_pMainFrame.get(), &CMainFrame::CommandLineHelpRequested, this,
+            &CScrivelApp::OnCommandLineHelp);
+    connect(m_pMainFrame.get(), &CMainFrame::AboutRequested, this, &CScrivelApp::OnAbout);
+    connect(m_pMainFrame.get(), &CMainFrame::PageSetupRequested, this, &CScrivelApp::OnPageSetup);
+    return true;
+}
+
+bool CScrivelApp::ProcessCommandLine()
+{
+    CCommandLine commandLine;
+    commandLine.ParseCommandLine(m_args);
+    return ActOnCommandLine(*this, commandLine);
+}
+
+void CScrivelApp::PlaceMainWindow()
+{
+    m_pMainFrame->PlaceFromSettings();
+}
+
+// Each applet ends its documents; the find-in-files applet stores its last folders.
+void CScrivelApp::EndApplets()
+{
+}
+
+// The hex edit module, then the text edit module, then the shell manager.
+void CScrivelApp::DestroyModules()
+{
+}
+
+void CScrivelApp::SaveSettings()
+{
+    if (m_pMainFrame && m_pMainFrame->isVisible())
+        m_pMainFrame->StorePlacement();
+    GetAppSettings().Save(Profile());
+}
+
+// "LastFolder", the history, the favorites and the file-filter list.
+void CScrivelApp::SaveUserData()
+{
+}
+
+int CScrivelApp::DetectFileKind(const std::string& path)
+{
+    return PathExists(path) ? FileKindText : FileKindMissing;
+}
+
+CAppDocument* CScrivelApp::FindOpenDocument(int, const std::string&)
+{
+    return nullptr;
+}
+
+CAppDocument* CScrivelApp::OpenDocument(int nTemplate, const std::string& path)
+{
+    // The document templates register here; until a template of this kind exists the
+    // request is reported in the status bar and nothing opens.
+    if (m_pMainFrame)
+    {
+        const QString kind = nTemplate == FileKindText ? tr("text") : tr("binary");
+        const QString name = path.empty() ? tr("a new document") : QString::fromStdString(path);
+        m_pMainFrame->statusBar()->showMessage(tr("No %1 editor is available to open %2.").arg(kind, name));
+    }
+    return nullptr;
+}
+
+void CScrivelApp::SetDocumentReadOnly(CAppDocument*)
+{
+}
+
+bool CScrivelApp::ActivateDocument(CAppDocument*)
+{
+    return false;
+}
+
+bool CScrivelApp::HelpFileExists()
+{
+    return PathExists(GetHelpFilePath(Profile()));
+}
+
+void CScrivelApp::ShowHelpTopic(const std::string& topic)
+{
+    OpenHelpPage(topic);
+}
+
+void CScrivelApp::OpenHelpPage(const std::string& topic)
+{
+    if (!HelpFileExists())
+    {
+        ShowMessage("Help file is missing!");
+        return;
+    }
+    std::string page = topic.empty() ? GetHelpFilePath(Profile()) : GetHelpTopicPath(Profile(), topic);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
+}
+
+void CScrivelApp::ShowMessage(const std::string& text)
+{
+    if (m_messageHook)
+    {
+        m_messageHook(text);
+        return;
+    }
+    QMessageBox::warning(m_pMainFrame.get(), QStringLiteral("Scrivel"), QString::fromStdString(text));
+}
+
+void CScrivelApp::OnHelp()
+{
+    OpenHelpPage("");
+}
+
+void CScrivelApp::OnKeyboardShortcuts()
+{
+    OpenHelpPage(kHelpTopicKeyboard);
+}
+
+void CScrivelApp::OnCommandLineHelp()
+{
+    OpenHelpPage(kHelpTopicCommandLine);
+}
+
+void CScrivelApp::OnAbout()
+{
+    QMessageBox::about(m_pMainFrame.get(), tr("About Scrivel"),
+                       tr("<b>Scrivel</b> %1<br>A fast, trustworthy editor for text and for bytes.<br>"
+                          "&copy; Vantro Software")
+                           .arg(QStringLiteral(SCRIVEL_VERSION)));
+}
+
+void CScrivelApp::OnPageSetup()
+{
+    CAppSettings& s = GetAppSettings();
+    CPageSetupDlg dlg(s.m_nPageMarginLeft, s.m_nPageMarginTop, s.m_nPageMarginRight,
+                      s.m_nPageMarginBottom, m_pMainFrame.get());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    s.m_nPageMarginLeft = dlg.Left();
+    s.m_nPageMarginTop = dlg.Top();
+    s.m_nPageMarginRight = dlg.Right();
+    s.m_nPageMarginBottom = dlg.Bottom();
 }

@@ -1,11 +1,83 @@
 #pragma once
+// The application object: brings the process up in its fixed order, acts on the command
+// line, owns the settings, the user data, the modules and the document templates, and
+// tears everything down in the reverse order at exit.
+//
+// Start-up steps that belong to later work (the editor modules, the applets and their
+// document templates, the navigation bar's shell manager) are the named seams below.
+
 #include <QApplication>
 
-class CScrivelApp : public QApplication
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/OpenFile.h"
+
+class CMainFrame;
+class CQtProfileStore;
+class CProfileStore;
+
+class CScrivelApp : public QApplication, public CDocumentHost
 {
     Q_OBJECT
 public:
     CScrivelApp(int& argc, char** argv);
+    ~CScrivelApp() override;
+
+    // Start-up; false ends the process (the caller then calls ExitInstance).
     bool InitInstance();
+    // Shut-down; returns the process exit code.
     int ExitInstance(int code);
+
+    CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
+    CProfileStore& Profile();
+
+    // Replaces the modal message box (tests record the texts instead).
+    void SetMessageHook(std::function<void(const std::string&)> hook) { m_messageHook = std::move(hook); }
+
+    // CDocumentHost
+    int DetectFileKind(const std::string& path) override;
+    CAppDocument* FindOpenDocument(int nTemplate, const std::string& path) override;
+    CAppDocument* OpenDocument(int nTemplate, const std::string& path) override;
+    void SetDocumentReadOnly(CAppDocument* pDocument) override;
+    bool ActivateDocument(CAppDocument* pDocument) override;
+    bool HelpFileExists() override;
+    void ShowHelpTopic(const std::string& topic) override;
+    void ShowMessage(const std::string& text) override;
+
+    // Commands of the application object.
+    void OnHelp();
+    void OnKeyboardShortcuts();
+    void OnCommandLineHelp();
+    void OnAbout();
+    void OnPageSetup();
+
+private:
+    // Start-up steps, in order.
+    bool InitializeComponentModel();
+    void SetRegistryKey();
+    bool InitializeAppData();
+    void LoadSettings();
+    void LoadUserData();
+    bool CreateModules();
+    bool InitializeApplets();
+    bool CreateMainFrame();
+    bool ProcessCommandLine();
+    void PlaceMainWindow();
+
+    // Shut-down steps, in order.
+    void EndApplets();
+    void DestroyModules();
+    void SaveSettings();
+    void SaveUserData();
+
+    void OpenHelpPage(const std::string& topic);
+
+    std::vector<std::string> m_args;
+    std::unique_ptr<CQtProfileStore> m_pProfile;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::function<void(const std::string&)> m_messageHook;
+    bool m_bStarted = false;
 };
