@@ -1,0 +1,202 @@
+#include "text/TextBuffer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace
+{
+char* AllocateBlock(int capacity)
+{
+    char* block = static_cast<char*>(std::malloc(static_cast<size_t>(capacity)));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
+}
+
+// Length of a trailing line ending of text[0..length): 2 for CR LF, 1 for CR or LF.
+int TrailingEolLength(const char* text, int length, int appended)
+{
+    if (appended > 1 && length > 1 && text[length - 2] == '\r' && text[length - 1] == '\n')
+        return 2;
+    if (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+        return 1;
+    return 0;
+}
+} // namespace
+
+CTarvoTextBuffer::~CTarvoTextBuffer()
+{
+    CTarvoTextBuffer::FreeAllLines();
+}
+
+void CTarvoTextBuffer::FreeLineRecord(CTarvoTextLineInfo& record)
+{
+    std::free(record.pcLine);
+    record.pcLine = nullptr;
+}
+
+void CTarvoTextBuffer::FreeAllLines()
+{
+    m_aSubLines.clear();
+    m_nWrapState = -1;
+    for (int i = 0; i < m_aLines.GetSize(); ++i)
+        FreeLineRecord(m_aLines[i]);
+    m_aLines.Clear();
+}
+
+CTarvoTextLineInfo CTarvoTextBuffer::MakeLineRecord(const char* text, int length)
+{
+    CTarvoTextLineInfo record;
+    record.nMax = NewBlockCapacity(length);
+    record.pcLine = AllocateBlock(record.nMax);
+    if (length > 0)
+        std::memcpy(record.pcLine, text, static_cast<size_t>(length));
+    record.pcLine[length] = '\0';
+    record.nEolLength = TrailingEolLength(text, length, length);
+    record.nLength = length - record.nEolLength;
+    return record;
+}
+
+int CTarvoTextBuffer::InsertLineRecord(const char* text, int length, int index, int count)
+{
+    if (length < 0)
+        length = text == nullptr ? 0 : static_cast<int>(std::strlen(text));
+    if (text == nullptr)
+        length = 0;
+    if (index == -1)
+        index = m_aLines.GetSize();
+    if (index < 0 || index > m_aLines.GetSize() || count < 1 || length > kMaxLineBytes)
+        return -1;
+    std::vector<CTarvoTextLineInfo> records;
+    records.reserve(static_cast<size_t>(count));
+    records.push_back(MakeLineRecord(text, length));
+    for (int i = 1; i < count; ++i)
+        records.push_back(MakeLineRecord(text, length));
+    m_aLines.Insert(index, records.data(), count);
+    return index;
+}
+
+void CTarvoTextBuffer::RemoveLineRecords(int index, int count)
+{
+    if (index < 0)
+    {
+        count += index;
+        index = 0;
+    }
+    if (count > m_aLines.GetSize() - index)
+        count = m_aLines.GetSize() - index;
+    if (count <= 0)
+        return;
+    for (int i = index; i < index + count; ++i)
+        FreeLineRecord(m_aLines[i]);
+    m_aLines.Remove(index, count);
+}
+
+void CTarvoTextBuffer::ReserveLineBytes(CTarvoTextLineInfo& record, int nBytes)
+{
+    if (nBytes <= record.nMax && record.pcLine != nullptr)
+        return;
+    const int capacity = GrownBlockCapacity(nBytes);
+    char* block = static_cast<char*>(std::realloc(record.pcLine, static_cast<size_t>(capacity)));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    if (record.pcLine == nullptr)
+        block[0] = '\0';
+    record.pcLine = block;
+    record.nMax = capacity;
+}
+
+void CTarvoTextBuffer::AppendToRecord(CTarvoTextLineInfo& record, const char* text, int length)
+{
+    assert(record.nEolLength == 0);
+    if (text == nullptr || length == 0)
+        return;
+    if (length < 0)
+        length = static_cast<int>(std::strlen(text));
+    const int total = record.nLength + length;
+    ReserveLineBytes(record, total + 1);
+    std::memcpy(record.pcLine + record.nLength, text, static_cast<size_t>(length));
+    record.pcLine[total] = '\0';
+    record.nEolLength = TrailingEolLength(record.pcLine, total, length);
+    record.nLength = total - record.nEolLength;
+}
+
+void CTarvoTextBuffer::AppendToLine(int line, const char* text, int length)
+{
+    CTarvoTextLineInfo* record = GetLineRecord(line);
+    if (record == nullptr || record->nEolLength != 0)
+        return;
+    if (length < 0 && text != nullptr)
+        length = static_cast<int>(std::strlen(text));
+    if (length > kMaxLineBytes - record->nLength)
+        return;
+    AppendToRecord(*record, text, length);
+}
+
+void CTarvoTextBuffer::MoveLineRecords(int first, int last, int target)
+{
+    const int size = m_aLines.GetSize();
+    if (first < 0 || last < first || last >= size || target < 0 || target + (last - first) >= size)
+        return;
+    if (target > first)
+    {
+        for (int i = last; i >= first; --i)
+            m_aLines[target + (i - first)] = m_aLines[i];
+    }
+    else if (target < first)
+    {
+        for (int i = first; i <= last; ++i)
+            m_aLines[target + (i - first)] = m_aLines[i];
+    }
+}
+
+void CTarvoTextBuffer::InsertEmptyLines(int index, int count)
+{
+    if (index < 0)
+        return;
+    const int end = std::min(index + std::max(count, 0), m_aLines.GetSize());
+    for (int i = index; i < end; ++i)
+    {
+        CTarvoTextLineInfo record;
+        record.nMax = 16;
+        record.pcLine = AllocateBlock(16);
+        record.pcLine[0] = '\0';
+        m_aLines[i] = record;
+    }
+}
+
+CTarvoTextLineInfo* CTarvoTextBuffer::GetLineRecord(int line)
+{
+    if (line < 0 || line >= m_aLines.GetSize())
+        return nullptr;
+    return &m_aLines[line];
+}
+
+const CTarvoTextLineInfo* CTarvoTextBuffer::GetLineRecord(int line) const
+{
+    if (line < 0 || line >= m_aLines.GetSize())
+        return nullptr;
+    return &m_aLines[line];
+}
+
+void CTarvoTextBuffer::CheckLines([[maybe_unused]] int first, [[maybe_unused]] int last) const
+{
+#ifndef NDEBUG
+    for (int i = std::max(first, 0); i <= last && i < m_aLines.GetSize(); ++i)
+    {
+        const CTarvoTextLineInfo& r = m_aLines[i];
+        assert(r.pcLine != nullptr && r.nLength >= 0 && r.nMax % 16 == 0);
+        assert(r.nEolLength >= 0 && r.nEolLength <= 2 && r.nLength + r.nEolLength < r.nMax);
+        assert(r.pcLine[r.nLength + r.nEolLength] == '\0');
+        assert(std::memchr(r.pcLine, '\r', static_cast<size_t>(r.nLength)) == nullptr);
+        assert(std::memchr(r.pcLine, '\n', static_cast<size_t>(r.nLength)) == nullptr);
+        const char* eol = r.pcLine + r.nLength;
+        assert(r.nEolLength != 2 || (eol[0] == '\r' && eol[1] == '\n'));
+        assert(r.nEolLength != 1 || eol[0] == '\r' || eol[0] == '\n');
+        assert(i + 1 < m_aLines.GetSize() || r.nEolLength == 0);
+    }
+#endif
+}

@@ -1,0 +1,183 @@
+#include "text/TextLineArray.h"
+
+#include <algorithm>
+#include <cassert>
+
+int CTextLineArray::FindBlock(int index) const
+{
+    assert(index >= 0 && index < m_nSize);
+    const int blockCount = static_cast<int>(m_aBlocks.size());
+    int hint = m_nLastBlock.load(std::memory_order_relaxed);
+    if (hint < blockCount)
+    {
+        const int start = m_aStarts[static_cast<size_t>(hint)];
+        if (index >= start)
+        {
+            const int end = start + static_cast<int>(m_aBlocks[static_cast<size_t>(hint)].size());
+            if (index < end)
+                return hint;
+            // Sequential walks step into the next block.
+            if (hint + 1 < blockCount && index < end + static_cast<int>(m_aBlocks[static_cast<size_t>(hint + 1)].size()))
+            {
+                m_nLastBlock.store(hint + 1, std::memory_order_relaxed);
+                return hint + 1;
+            }
+        }
+    }
+    const auto it = std::upper_bound(m_aStarts.begin(), m_aStarts.end(), index);
+    const int block = static_cast<int>(it - m_aStarts.begin()) - 1;
+    m_nLastBlock.store(block, std::memory_order_relaxed);
+    return block;
+}
+
+void CTextLineArray::Renumber(size_t fromBlock)
+{
+    m_aStarts.resize(m_aBlocks.size());
+    int start = fromBlock == 0 ? 0 : m_aStarts[fromBlock - 1] + static_cast<int>(m_aBlocks[fromBlock - 1].size());
+    for (size_t b = fromBlock; b < m_aBlocks.size(); ++b)
+    {
+        m_aStarts[b] = start;
+        start += static_cast<int>(m_aBlocks[b].size());
+    }
+    assert(start == m_nSize);
+    m_nLastBlock.store(0, std::memory_order_relaxed);
+}
+
+CTextLineArray::Block CTextLineArray::NewBlock() const
+{
+    Block block;
+    // Full capacity from the start: a block never reallocates, and a file loaded line by
+    // line fills its blocks completely.
+    block.reserve(kMaxBlock);
+    return block;
+}
+
+void CTextLineArray::Insert(int index, const CTarvoTextLineInfo* records, int count)
+{
+    assert(index >= 0 && index <= m_nSize && count >= 0);
+    if (count <= 0)
+        return;
+    if (m_aBlocks.empty())
+        m_aBlocks.push_back(NewBlock());
+
+    // The block that receives the records, and the offset inside it. An index at a block
+    // boundary goes to the end of the earlier block, so appending fills the last block.
+    size_t block;
+    int offset;
+    if (index == m_nSize)
+    {
+        block = m_aBlocks.size() - 1;
+        offset = static_cast<int>(m_aBlocks[block].size());
+    }
+    else
+    {
+        block = static_cast<size_t>(FindBlock(index));
+        offset = index - m_aStarts[block];
+        if (offset == 0 && block > 0 && m_aBlocks[block - 1].size() + static_cast<size_t>(count) <= kMaxBlock)
+        {
+            --block;
+            offset = static_cast<int>(m_aBlocks[block].size());
+        }
+    }
+    m_nSize += count;
+
+    Block& target = m_aBlocks[block];
+    if (target.size() + static_cast<size_t>(count) <= kMaxBlock)
+    {
+        target.insert(target.begin() + offset, records, records + count);
+        Renumber(block);
+        return;
+    }
+
+    // Too many for the block: keep the records before the offset in it, then new blocks
+    // with the inserted records, then a block with the records that followed.
+    Block tail = NewBlock();
+    tail.assign(target.begin() + offset, target.end());
+    target.erase(target.begin() + offset, target.end());
+    std::vector<Block> fresh;
+    int done = 0;
+    // Top up the cut block first, so that appending line by line leaves full blocks.
+    const int room = kMaxBlock - static_cast<int>(target.size());
+    if (room > 0)
+    {
+        const int take = std::min(room, count);
+        target.insert(target.end(), records, records + take);
+        done = take;
+    }
+    while (done < count)
+    {
+        const int take = std::min(kMaxBlock, count - done);
+        Block b = NewBlock();
+        b.assign(records + done, records + done + take);
+        done += take;
+        fresh.push_back(std::move(b));
+    }
+    if (!tail.empty())
+    {
+        if (!fresh.empty() && fresh.back().size() + tail.size() <= kMaxBlock)
+            fresh.back().insert(fresh.back().end(), tail.begin(), tail.end());
+        else
+            fresh.push_back(std::move(tail));
+    }
+    m_aBlocks.insert(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
+    if (m_aBlocks[block].empty())
+        m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block));
+    Renumber(block);
+}
+
+void CTextLineArray::Remove(int index, int count)
+{
+    assert(index >= 0 && count >= 0 && index + count <= m_nSize);
+    if (count <= 0)
+        return;
+    size_t block = static_cast<size_t>(FindBlock(index));
+    const size_t first = block;
+    int offset = index - m_aStarts[block];
+    int left = count;
+    while (left > 0)
+    {
+        Block& b = m_aBlocks[block];
+        const int take = std::min(left, static_cast<int>(b.size()) - offset);
+        b.erase(b.begin() + offset, b.begin() + offset + take);
+        left -= take;
+        offset = 0;
+        if (b.empty())
+            m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block));
+        else
+            ++block;
+    }
+    m_nSize -= count;
+    const size_t from = first > 0 ? first - 1 : 0;
+    if (!m_aBlocks.empty())
+        MergeAround(std::min(first, m_aBlocks.size() - 1));
+    Renumber(std::min(from, m_aBlocks.empty() ? 0 : m_aBlocks.size() - 1));
+    if (m_aBlocks.empty())
+        m_aStarts.clear();
+}
+
+// Keeps removals from leaving many small blocks: a block joins a neighbour when both fit
+// in half a block, so the block count stays near size / (kMaxBlock / 2) at worst.
+void CTextLineArray::MergeAround(size_t block)
+{
+    auto tryMerge = [this](size_t a) {
+        if (a + 1 >= m_aBlocks.size())
+            return false;
+        if (m_aBlocks[a].size() + m_aBlocks[a + 1].size() > kMaxBlock / 2)
+            return false;
+        m_aBlocks[a].insert(m_aBlocks[a].end(), m_aBlocks[a + 1].begin(), m_aBlocks[a + 1].end());
+        m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(a) + 1);
+        return true;
+    };
+    if (block > 0 && tryMerge(block - 1))
+        --block;
+    tryMerge(block);
+}
+
+void CTextLineArray::Clear()
+{
+    m_aBlocks.clear();
+    m_aStarts.clear();
+    m_nSize = 0;
+    m_nLastBlock.store(0, std::memory_order_relaxed);
+}
