@@ -1,0 +1,218 @@
+// Properties every parser keeps on real text: the state-only pass returns the states of the
+// colouring pass, runs never go backwards and stay within the caller's array, the unknown
+// state is never returned, and no byte at or past the line length is read (each line lives
+// in a heap block of exactly its length, so AddressSanitizer stops any such read).
+// Real files come from the machine (/usr/include for C and C++, /usr and /etc for the
+// others) with a cap per parser so that the test stays quick under the sanitizers.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "platform/SystemInfo.h"
+#include "syntax/SyntaxParsers.h"
+#include "SyntaxTestUtil.h"
+
+namespace
+{
+constexpr int kMaxFilesPerParser = 12;
+constexpr size_t kMaxBytesPerParser = 256 * 1024;
+constexpr size_t kMaxBytesPerFile = 64 * 1024;
+
+struct SParserSample
+{
+    std::vector<std::string> files;
+    size_t nBytes = 0;
+};
+
+std::vector<std::string> SplitExtensions(const char* list)
+{
+    std::vector<std::string> out;
+    std::stringstream in(list);
+    std::string item;
+    while (std::getline(in, item, ','))
+    {
+        if (!item.empty())
+            out.push_back(item);
+    }
+    return out;
+}
+
+std::string LowerExtension(const std::filesystem::path& path)
+{
+    std::string ext = path.extension().string();
+    if (!ext.empty())
+        ext.erase(0, 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// Walks the roots and collects up to the cap of files for every parser whose extensions
+// match. The walk itself is bounded in entries and time.
+void CollectSamples(const std::vector<std::string>& roots,
+                    const std::map<std::string, int>& byExtension,
+                    std::map<int, SParserSample>& samples, int onlyParser)
+{
+    namespace fs = std::filesystem;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    long visited = 0;
+    for (const std::string& root : roots)
+    {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied,
+                                            ec);
+        for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        {
+            if (++visited > 300000 || std::chrono::steady_clock::now() > deadline)
+                return;
+            std::error_code fileEc;
+            if (!it->is_regular_file(fileEc) || it->is_symlink(fileEc))
+                continue;
+            const auto found = byExtension.find(LowerExtension(it->path()));
+            if (found == byExtension.end())
+                continue;
+            const int id = found->second;
+            if (onlyParser >= 0 && id != onlyParser)
+                continue;
+            SParserSample& sample = samples[id];
+            if (static_cast<int>(sample.files.size()) >= kMaxFilesPerParser ||
+                sample.nBytes >= kMaxBytesPerParser)
+                continue;
+            const auto size = it->file_size(fileEc);
+            if (fileEc || size == 0)
+                continue;
+            sample.files.push_back(it->path().string());
+            sample.nBytes += std::min<size_t>(size, kMaxBytesPerFile);
+        }
+    }
+}
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string data(kMaxBytesPerFile, '\0');
+    in.read(data.data(), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<size_t>(in.gcount()));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= data.size())
+    {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string line = data.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Checks the properties on one line; returns the end state.
+uint32_t CheckLine(CSyntaxParser& parser, uint32_t state, const std::string& text,
+                   const std::string& where)
+{
+    const SColourResult coloured = ColourLine(parser, state, text);
+    const uint32_t stateOnly = StateOnly(parser, state, text);
+    EXPECT_EQ(coloured.nState, stateOnly) << where;
+    EXPECT_NE(coloured.nState, kParseStateUnknown) << where;
+    EXPECT_LE(coloured.runs.size(), 3 * (text.size() + 1)) << where;
+    for (size_t i = 0; i < coloured.runs.size(); ++i)
+    {
+        const SyntaxRun& run = coloured.runs[i];
+        EXPECT_EQ(run.nBkColor, kSyntaxColorBackground) << where;
+        EXPECT_TRUE(run.nColor >= 0 && run.nColor < kSyntaxColorCount) << where;
+        EXPECT_GE(run.nStart, 0) << where;
+        if (i > 0)
+        {
+            EXPECT_LE(coloured.runs[i - 1].nStart, run.nStart) << where;
+        }
+    }
+    return coloured.nState;
+}
+
+struct SCodePageGuard
+{
+    int nSaved = GetTextCodePage();
+    ~SCodePageGuard() { SetTextCodePage(nSaved); }
+};
+
+TEST(ParserProperties, RealFilesKeepStateRunAndBoundsRules)
+{
+    SCodePageGuard guard;
+    SetTextCodePage(65001);
+    std::vector<std::unique_ptr<CSyntaxParser>> parsers(kSyntaxParserCount);
+    std::map<std::string, int> byExtension;
+    for (int id = 0; id < kSyntaxParserCount; ++id)
+    {
+        parsers[id].reset(g_syntaxParserCreators[id]());
+        if (!parsers[id])
+            continue;
+        for (const std::string& ext : SplitExtensions(parsers[id]->GetExtensions()))
+            byExtension.emplace(ext, id);
+    }
+    std::map<int, SParserSample> samples;
+    CollectSamples({"/usr/include"}, byExtension, samples, 4);
+    CollectSamples({"/etc", "/usr/share", "/usr/lib"}, byExtension, samples, -1);
+
+    int linesChecked = 0;
+    for (const auto& [id, sample] : samples)
+    {
+        for (const std::string& path : sample.files)
+        {
+            uint32_t state = 0;
+            const std::vector<std::string> lines = ReadLines(path);
+            for (size_t n = 0; n < lines.size(); ++n)
+            {
+                state = CheckLine(*parsers[id], state, lines[n],
+                                  path + ":" + std::to_string(n + 1));
+                ++linesChecked;
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+    // /usr/include exists wherever this project builds, so the C/C++ parser always runs.
+    EXPECT_GT(samples[4].files.size(), 0u);
+    EXPECT_GT(linesChecked, 0);
+}
+
+// Random bytes, including lone quotes, backslashes at the end and broken double-byte
+// characters, in a single-byte, a double-byte and the UTF-8 code page.
+TEST(ParserProperties, RandomBytesKeepStateRunAndBoundsRules)
+{
+    SCodePageGuard guard;
+    std::mt19937 random(1234);
+    const char alphabet[] = "ab_1.x/*\"'\\#!;:{}( \t<>?%&$-=@[]|\x81\x5c\xe3\x80\xff";
+    for (int codePage : {1252, 932, 65001})
+    {
+        SetTextCodePage(codePage);
+        for (int id = 0; id < kSyntaxParserCount; ++id)
+        {
+            std::unique_ptr<CSyntaxParser> parser(g_syntaxParserCreators[id]());
+            if (!parser)
+                continue;
+            uint32_t state = 0;
+            for (int line = 0; line < 300; ++line)
+            {
+                std::string text;
+                const int length = static_cast<int>(random() % 24);
+                for (int i = 0; i < length; ++i)
+                    text += alphabet[random() % (sizeof(alphabet) - 1)];
+                state = CheckLine(*parser, state, text,
+                                  "parser " + std::to_string(id) + " cp " +
+                                      std::to_string(codePage) + " line " + std::to_string(line));
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+}
+} // namespace
