@@ -1,0 +1,231 @@
+#include "findinfiles/FindInFiles.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "patterns/Regex.h"
+#include "platform/CancelEvent.h"
+#include "platform/FolderList.h"
+
+namespace
+{
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void LowerInto(char* out, const char* in, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        out[i] = Lower(in[i]);
+}
+
+bool ContainsText(const char* line, size_t length, const std::string& needle)
+{
+    if (needle.empty())
+        return true;
+    return ::memmem(line, length, needle.data(), needle.size()) != nullptr;
+}
+} // namespace
+
+CFindInFiles::CFindInFiles(CFindInFilesCallback& callback, const CFindInFilesOptions& options)
+    : m_callback(callback), m_options(options), m_lineBuffer(kLineBufferSize),
+      m_foldBuffer(kLineBufferSize), m_readBuffer(kReadBufferSize)
+{
+}
+
+CFindInFiles::~CFindInFiles()
+{
+    RegexFree(m_pRegex);
+}
+
+void CFindInFiles::Search(const std::string& searchText, void* pUserValue, const CCancelEvent& cancel)
+{
+    m_pUserValue = pUserValue;
+    const bool bMatchCase = (m_options.m_dwFlags & CFindInFilesOptions::FlagMatchCase) != 0;
+    m_strNeedle = searchText;
+    if (!bMatchCase)
+        LowerInto(m_strNeedle.data(), m_strNeedle.data(), m_strNeedle.size());
+    if (m_options.m_dwFlags & CFindInFilesOptions::FlagRegex)
+    {
+        RegexFree(m_pRegex);
+        m_pRegex = nullptr;
+        // Ignoring case, the lowered expression is matched against the lowered line. An
+        // expression that does not compile leaves the literal test alone.
+        std::string expression = searchText;
+        if (!bMatchCase)
+            LowerInto(expression.data(), expression.data(), expression.size());
+        m_pRegex = RegexCompile(expression.c_str());
+    }
+
+    m_callback.OnBegin();
+    m_nMatchCount = 0;
+    for (const std::string& location : m_options.m_locations)
+    {
+        if (cancel.IsSet())
+            break;
+        struct stat st;
+        if (location.empty() || ::stat(location.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            WalkFolder(location, cancel);
+        else
+            SearchFile(location, cancel);
+    }
+    m_callback.OnEnd(cancel.IsSet());
+}
+
+void CFindInFiles::WalkFolder(const std::string& folder, const CCancelEvent& cancel)
+{
+    std::string prefix = folder;
+    while (prefix.size() > 1 && (prefix.back() == '/' || prefix.back() == '\\'))
+        prefix.pop_back();
+    if (prefix != "/")
+        prefix += '/';
+
+    std::vector<SFolderEntry> entries;
+    if (!ListFolder(prefix, entries))
+        return;
+
+    // Each pattern lists the folder in turn, so an entry matched by two patterns is
+    // searched twice, as the user asked for both.
+    const std::string& types = m_options.m_strFileTypes;
+    size_t start = 0;
+    while (start <= types.size() && !cancel.IsSet())
+    {
+        size_t end = types.find(';', start);
+        if (end == std::string::npos)
+            end = types.size();
+        if (end > start)
+        {
+            const std::string pattern = types.substr(start, end - start);
+            for (const SFolderEntry& entry : entries)
+            {
+                if (cancel.IsSet())
+                    break;
+                if (entry.bFolder || entry.bLinkToFolder)
+                    continue;
+                if (MatchWildcard(pattern.c_str(), entry.strName.c_str()))
+                    SearchFile(prefix + entry.strName, cancel);
+            }
+        }
+        start = end + 1;
+    }
+
+    if (cancel.IsSet() || !(m_options.m_dwFlags & CFindInFilesOptions::FlagSubfolders))
+        return;
+    for (const SFolderEntry& entry : entries)
+    {
+        if (cancel.IsSet())
+            break;
+        if (entry.bFolder)
+            WalkFolder(prefix + entry.strName, cancel);
+    }
+}
+
+bool CFindInFiles::LineMatches(int nLength)
+{
+    // The tests see the line without its line feed.
+    int nText = nLength;
+    if (nText > 0 && m_lineBuffer[static_cast<size_t>(nText) - 1] == '\n')
+        --nText;
+    const char* text = m_lineBuffer.data();
+    if (!(m_options.m_dwFlags & CFindInFilesOptions::FlagMatchCase))
+    {
+        LowerInto(m_foldBuffer.data(), text, static_cast<size_t>(nText));
+        text = m_foldBuffer.data();
+    }
+    if (m_pRegex)
+    {
+        char* writable = const_cast<char*>(text);
+        const char saved = writable[nText];
+        writable[nText] = '\0';
+        const bool bMatch = RegexExecute(m_pRegex, writable) == 1;
+        writable[nText] = saved;
+        if (bMatch)
+            return true;
+    }
+    return ContainsText(text, static_cast<size_t>(nText), m_strNeedle);
+}
+
+void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cancel)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+    {
+        ::close(fd);
+        return;
+    }
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    char* line = m_lineBuffer.data();
+    char* block = m_readBuffer.data();
+    const int kMaxLine = kLineBufferSize - 1;
+    int nLength = 0;
+    int nLineNumber = 0;
+    bool bFileReported = false;
+    bool bStop = false;
+
+    auto finishLine = [&]() {
+        ++nLineNumber;
+        line[nLength] = '\0';
+        if (LineMatches(nLength))
+        {
+            ++m_nMatchCount;
+            if (!bFileReported)
+            {
+                m_callback.OnFile(path);
+                bFileReported = true;
+            }
+            m_callback.OnLine(path, nLineNumber, std::string_view(line, static_cast<size_t>(nLength)));
+        }
+        nLength = 0;
+        if (cancel.IsSet())
+            bStop = true;
+    };
+
+    for (;;)
+    {
+        ssize_t nRead = ::read(fd, block, kReadBufferSize);
+        if (nRead <= 0)
+            break; // the end, or a read error: what was read is still searched below
+        const char* p = block;
+        const char* end = block + nRead;
+        while (p < end && !bStop)
+        {
+            // Copy up to the next line feed, carriage return or the line's room, whichever
+            // comes first, in one move.
+            const size_t room = static_cast<size_t>(kMaxLine - nLength);
+            size_t span = static_cast<size_t>(end - p);
+            if (span > room)
+                span = room;
+            const char* lf = static_cast<const char*>(std::memchr(p, '\n', span));
+            size_t upto = lf ? static_cast<size_t>(lf - p) + 1 : span;
+            const char* cr = static_cast<const char*>(std::memchr(p, '\r', upto));
+            if (cr)
+            {
+                size_t before = static_cast<size_t>(cr - p);
+                std::memcpy(line + nLength, p, before);
+                nLength += static_cast<int>(before);
+                p = cr + 1; // every carriage return is dropped
+                continue;
+            }
+            std::memcpy(line + nLength, p, upto);
+            nLength += static_cast<int>(upto);
+            p += upto;
+            if (lf || nLength == kMaxLine)
+                finishLine();
+        }
+        if (bStop)
+            break;
+    }
+    if (!bStop && nLength > 0)
+        finishLine();
+    ::close(fd);
+}
