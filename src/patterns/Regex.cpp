@@ -1022,13 +1022,27 @@ int RegexExecute(RegexProgram* prog, const char* string, const char** ppError)
         Report("corrupted program", ppError);
         return 0;
     }
-    for (int i = 0; i < kRegexGroupSlots; i++)
+    // Only a successful match leaves positions behind (slot 0 always among them), so the
+    // common case of a failed line clears nothing.
+    if (prog->groupStart[0])
     {
-        prog->groupStart[i] = nullptr;
-        prog->groupEnd[i] = nullptr;
+        for (int i = 0; i < kRegexGroupSlots; i++)
+        {
+            prog->groupStart[i] = nullptr;
+            prog->groupEnd[i] = nullptr;
+        }
     }
     if (prog->mustText && !std::strstr(string, prog->mustText))
         return 0;
+    // Most lines of a search hold no candidate at all; they are turned away before any
+    // matcher state is built.
+    const char* firstCandidate = string;
+    if (!prog->anchored && prog->firstChar != 0)
+    {
+        firstCandidate = std::strchr(string, prog->firstChar);
+        if (!firstCandidate)
+            return 0;
+    }
 
     try
     {
@@ -1077,7 +1091,7 @@ int RegexExecute(RegexProgram* prog, const char* string, const char** ppError)
         }
         else if (prog->firstChar != 0)
         {
-            for (const char* s = std::strchr(string, prog->firstChar); s && !matcher.m_error;
+            for (const char* s = firstCandidate; s && !matcher.m_error;
                  s = std::strchr(s + 1, prog->firstChar))
             {
                 if (attempt(s))
