@@ -1,0 +1,439 @@
+#include "encoding/UniMemFile.h"
+
+#include "encoding/TextConvert.h"
+#include "platform/CodePageConv.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace
+{
+// Sized so that a window stays in the processor's caches while its lines are copied out;
+// a longer line makes the window grow.
+constexpr size_t WindowBytes = 512 * 1024;
+constexpr int64_t MaxFileSize = int64_t(1) << 31;
+
+// The first CR, LF or zero byte in [p, end), or nullptr.
+const char* FindBreakOrZero(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                    _mm_cmpeq_epi8(v, zero));
+        int mask = _mm_movemask_epi8(hits);
+        if (mask)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\r' || *p == '\n' || *p == '\0')
+            return p;
+    return nullptr;
+}
+
+char16_t UnitAt(const char* p, bool bLittleEndian)
+{
+    auto b0 = static_cast<unsigned char>(p[0]), b1 = static_cast<unsigned char>(p[1]);
+    return static_cast<char16_t>(bLittleEndian ? (b0 | (b1 << 8)) : ((b0 << 8) | b1));
+}
+} // namespace
+
+UniMemFile::~UniMemFile()
+{
+    Close();
+}
+
+bool UniMemFile::OpenRead(const std::string& path)
+{
+    if (DoOpen(path, false))
+        return true;
+    Close();
+    return false;
+}
+
+bool UniMemFile::OpenWrite(const std::string& path)
+{
+    if (DoOpen(path, true))
+        return true;
+    Close();
+    return false;
+}
+
+bool UniMemFile::DoOpen(const std::string& path, bool bWrite)
+{
+    Close();
+    m_lastError.Clear();
+    m_strFullPath = path;
+    m_strFileName = path;
+    // Non-blocking, so that naming a FIFO cannot hang the program; regular files ignore it.
+    m_fd = open(path.c_str(), (bWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0)
+    {
+        SetSystemError("CreateFile", errno);
+        return false;
+    }
+    m_nLineNumber = 0;
+    if (!FetchOpenStatus())
+        return false;
+    m_nLineNumber = -1;
+    struct stat st;
+    if (fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode))
+    {
+        SetSystemError("CreateFile", EISDIR);
+        return false;
+    }
+    if (fstat(m_fd, &st) == 0 && !S_ISREG(st.st_mode))
+    {
+        SetCustomError("Not a regular file");
+        return false;
+    }
+    if (m_nFileSize >= MaxFileSize)
+    {
+        SetCustomError("UniMemFile cannot handle files over 2 gigabytes");
+        return false;
+    }
+    m_nLineNumber = 0;
+    if (m_nFileSize > 0)
+        posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return true;
+}
+
+bool UniMemFile::FetchOpenStatus()
+{
+    return IsOpen() && m_fd >= 0 && FetchStatus(m_fd);
+}
+
+void UniMemFile::Close()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+    m_fd = -1;
+    m_window.reset();
+    m_nCapacity = m_nFill = m_nPos = 0;
+    m_nWindowOffset = m_nTextStart = 0;
+    m_bReadFailed = false;
+    m_wide.clear();
+    ResetCommonState();
+    m_strFullPath.clear();
+    m_strFileName.clear();
+    SetEncoding(EncodingNone);
+    m_nCodePage = m_nDefaultCodePage;
+}
+
+bool UniMemFile::ReadMore()
+{
+    int64_t readOffset = m_nWindowOffset + static_cast<int64_t>(m_nFill);
+    if (m_bReadFailed || m_fd < 0 || readOffset >= m_nFileSize)
+        return false;
+    if (m_nPos > 0)
+    {
+        std::memmove(m_window.get(), m_window.get() + m_nPos, m_nFill - m_nPos);
+        m_nWindowOffset += static_cast<int64_t>(m_nPos);
+        m_nFill -= m_nPos;
+        m_nPos = 0;
+    }
+    if (m_nFill == m_nCapacity)
+    {
+        size_t capacity = m_nCapacity ? m_nCapacity * 2 : WindowBytes;
+        capacity = static_cast<size_t>(
+            std::min<int64_t>(static_cast<int64_t>(capacity), m_nFileSize - m_nWindowOffset));
+        std::unique_ptr<char[]> window(new char[capacity]);
+        if (m_nFill)
+            std::memcpy(window.get(), m_window.get(), m_nFill);
+        m_window = std::move(window);
+        m_nCapacity = capacity;
+    }
+    size_t want = static_cast<size_t>(
+        std::min<int64_t>(static_cast<int64_t>(m_nCapacity - m_nFill), m_nFileSize - readOffset));
+    ssize_t got;
+    do
+        got = pread(m_fd, m_window.get() + m_nFill, want, readOffset);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+    {
+        m_bReadFailed = true;
+        SetSystemError("ReadFile", errno);
+        return false;
+    }
+    if (got == 0)
+    {
+        m_bReadFailed = true;
+        SetCustomError("The file became shorter while it was being read");
+        return false;
+    }
+    m_nFill += static_cast<size_t>(got);
+    return true;
+}
+
+bool UniMemFile::Ensure(size_t count)
+{
+    while (Available() < count)
+        if (!ReadMore())
+            return false;
+    return true;
+}
+
+void UniMemFile::SeekTo(int64_t offset)
+{
+    if (offset >= m_nWindowOffset && offset <= m_nWindowOffset + static_cast<int64_t>(m_nFill))
+    {
+        m_nPos = static_cast<size_t>(offset - m_nWindowOffset);
+        return;
+    }
+    m_nWindowOffset = offset;
+    m_nFill = m_nPos = 0;
+}
+
+bool UniMemFile::ReadBom()
+{
+    if (!IsOpen())
+        return false;
+    SeekTo(0);
+    m_nTextStart = 0;
+    Ensure(3);
+    int nEncoding = m_nEncoding;
+    int nMark = DetectByteOrderMark(reinterpret_cast<const unsigned char*>(m_window.get()),
+                                    Available(), &nEncoding);
+    SetEncoding(nEncoding);
+    m_nTextStart = nMark;
+    m_nPos += static_cast<size_t>(nMark);
+    m_bBomRead = true;
+    return nMark > 0;
+}
+
+void UniMemFile::RecordZero(size_t indexFromPos)
+{
+    auto offset = static_cast<int32_t>(m_nWindowOffset + static_cast<int64_t>(m_nPos + indexFromPos) -
+                                       m_nTextStart);
+    if (m_stats.nZeroCount++ == 0)
+        m_stats.nFirstZero = offset;
+    m_stats.nLastZero = offset;
+}
+
+void UniMemFile::CountEnding(const std::string& ending)
+{
+    if (ending.empty())
+        return;
+    if (ending == "\r\n")
+        ++m_stats.nCrLfCount;
+    else if (ending == "\r")
+        ++m_stats.nCrCount;
+    else
+        ++m_stats.nLfCount;
+    ++m_nLineNumber;
+}
+
+bool UniMemFile::ReadLine(std::string& text)
+{
+    std::string ending;
+    return ReadLine(text, ending);
+}
+
+bool UniMemFile::ReadLine(std::string& text, std::string& ending)
+{
+    text.clear();
+    ending.clear();
+    if (!IsOpen())
+        return false;
+    if (m_nEncoding == EncodingNone)
+    {
+        if (AreCodePagesEquivalent(m_nCodePage, m_nDefaultCodePage))
+            return ReadLineDirect(text, ending);
+        return ReadLineCodePage(text, ending);
+    }
+    return ReadLineUnicode(text, ending);
+}
+
+bool UniMemFile::ReadLineDirect(std::string& text, std::string& ending)
+{
+    if (Available() == 0 && !ReadMore())
+        return false;
+    size_t scanned = 0, index;
+    for (;;)
+    {
+        const char* p = m_window.get() + m_nPos;
+        const char* hit = FindBreakOrZero(p + scanned, p + Available());
+        if (hit)
+        {
+            index = static_cast<size_t>(hit - p);
+            break;
+        }
+        scanned = Available();
+        if (!ReadMore())
+        {
+            index = Available();
+            break;
+        }
+    }
+    const char* p = m_window.get() + m_nPos;
+    text.assign(p, index);
+    if (index == Available())
+    {
+        m_nPos += index;
+        return true;
+    }
+    char c = p[index];
+    if (c == '\0')
+    {
+        RecordZero(index);
+        m_nPos += index + 1;
+        return true;
+    }
+    size_t endingLength = 1;
+    if (c == '\r' && Ensure(index + 2) && m_window[m_nPos + index + 1] == '\n')
+        endingLength = 2;
+    ending = endingLength == 2 ? "\r\n" : (c == '\r' ? "\r" : "\n");
+    CountEnding(ending);
+    m_nPos += index + endingLength;
+    return true;
+}
+
+bool UniMemFile::ReadLineCodePage(std::string& text, std::string& ending)
+{
+    if (Available() == 0 && !ReadMore())
+        return false;
+    size_t scanned = 0, index;
+    bool bBreak = false;
+    for (;;)
+    {
+        const char* p = m_window.get() + m_nPos;
+        const char* hit = FindBreakOrZero(p + scanned, p + Available());
+        if (hit && *hit == '\0')
+        {
+            // Counted, and kept in the line.
+            scanned = static_cast<size_t>(hit - p) + 1;
+            RecordZero(scanned - 1);
+            continue;
+        }
+        if (hit)
+        {
+            index = static_cast<size_t>(hit - p);
+            bBreak = true;
+            break;
+        }
+        scanned = Available();
+        if (!ReadMore())
+        {
+            index = Available();
+            break;
+        }
+    }
+    const char* p = m_window.get() + m_nPos;
+    m_stats.nLostCount += AppendConvertedCodePage(p, index, m_nCodePage, m_nDefaultCodePage, text);
+    if (!bBreak)
+    {
+        m_nPos += index;
+        return false;
+    }
+    size_t endingLength = 1;
+    char c = p[index];
+    if (c == '\r' && Ensure(index + 2) && m_window[m_nPos + index + 1] == '\n')
+        endingLength = 2;
+    ending = endingLength == 2 ? "\r\n" : (c == '\r' ? "\r" : "\n");
+    CountEnding(ending);
+    m_nPos += index + endingLength;
+    return true;
+}
+
+bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending)
+{
+    const size_t unit = static_cast<size_t>(m_nCharSize);
+    if (!Ensure(unit))
+    {
+        if (Available() > 0)
+        {
+            // A byte that cannot form a character: lost, and consumed so it counts once.
+            ++m_stats.nLostCount;
+            m_nPos += Available();
+        }
+        return false;
+    }
+    const bool bUtf16 = m_nEncoding != EncodingUtf8;
+    const bool bLittle = m_nEncoding == EncodingUcs2Le;
+    size_t scanned = 0, index;
+    for (;;)
+    {
+        const char* p = m_window.get() + m_nPos;
+        size_t avail = Available();
+        const char* hit = nullptr;
+        if (!bUtf16)
+            hit = FindBreakOrZero(p + scanned, p + avail);
+        else
+        {
+            for (size_t k = scanned; k + 1 < avail; k += 2)
+            {
+                char16_t u = UnitAt(p + k, bLittle);
+                if (u == u'\r' || u == u'\n' || u == 0)
+                {
+                    hit = p + k;
+                    break;
+                }
+            }
+        }
+        if (hit)
+        {
+            index = static_cast<size_t>(hit - p);
+            break;
+        }
+        scanned = bUtf16 ? avail & ~size_t(1) : avail;
+        if (!ReadMore())
+        {
+            index = Available();
+            break;
+        }
+    }
+    const char* p = m_window.get() + m_nPos;
+    m_wide.clear();
+    int nLost = 0;
+    int nSource = bUtf16 ? (bLittle ? 1200 : 1201) : 65001;
+    // An odd byte at the end of UTF-16 data is no character: it is lost, not shown.
+    size_t decodeBytes = bUtf16 ? index & ~size_t(1) : index;
+    if (decodeBytes != index)
+        ++nLost;
+    AppendCodePageToUtf16(nSource, p, decodeBytes, m_wide, &nLost);
+    text.reserve(std::max<size_t>(1024, m_wide.size()));
+    if (!AppendUtf16ToCodePage(m_nDefaultCodePage, m_wide.data(), m_wide.size(), text, &nLost))
+    {
+        text.assign(m_wide.size(), '?');
+        nLost += static_cast<int>(m_wide.size());
+    }
+    m_stats.nLostCount += nLost;
+    if (index + (bUtf16 ? 1 : 0) >= Available())
+    {
+        // The end of the data.
+        m_nPos += Available();
+        return true;
+    }
+    char16_t c = bUtf16 ? UnitAt(p + index, bLittle) : static_cast<unsigned char>(p[index]);
+    if (c == 0)
+    {
+        RecordZero(index);
+        m_nPos += index + unit;
+        return true;
+    }
+    size_t endingLength = unit;
+    if (c == u'\r' && Ensure(index + 2 * unit))
+    {
+        const char* q = m_window.get() + m_nPos + index + unit;
+        if ((bUtf16 ? UnitAt(q, bLittle) : static_cast<unsigned char>(*q)) == u'\n')
+            endingLength = 2 * unit;
+    }
+    ending = endingLength == 2 * unit ? "\r\n" : (c == u'\r' ? "\r" : "\n");
+    CountEnding(ending);
+    m_nPos += index + endingLength;
+    return true;
+}
