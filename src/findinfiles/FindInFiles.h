@@ -86,4 +86,5 @@ private:
     std::vector<char> m_lineBuffer;
     std::vector<char> m_foldBuffer; // the lowered line when case is ignored
     std::vector<char> m_readBuffer;
+    std::vector<char> m_foldBlock; // the lowered read block when case is ignored
 };
