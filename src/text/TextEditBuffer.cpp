@@ -163,7 +163,7 @@ bool CTarvoTextEditBuffer::ConvertLineEnds()
 // The two primitives
 
 bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLine, int nPos, std::string_view text,
-                                              int& nEndLine, int& nEndChar)
+                                              int& nEndLine, int& nEndChar, const std::vector<int>* pLineLengths)
 {
     if (!CanEdit() || !IsValidPosition(nLine, nPos))
         return false;
@@ -202,6 +202,7 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
 
         std::vector<CTarvoTextLineInfo> fresh;
         size_t pos = 0;
+        size_t piece = 0;
         bool bEndsWithEol = false;
         while (pos < text.size())
         {
@@ -210,12 +211,18 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
             bEndsWithEol = eol != std::string_view::npos;
             if (bEndsWithEol)
                 end = eol + (text[eol] == '\r' && eol + 1 < text.size() && text[eol + 1] == '\n' ? 2 : 1);
-            const char* piece = text.data() + pos;
+            if (pLineLengths != nullptr && piece < pLineLengths->size())
+            {
+                end = std::min(text.size(), pos + static_cast<size_t>(std::max((*pLineLengths)[piece], 1)));
+                bEndsWithEol = text[end - 1] == '\r' || text[end - 1] == '\n';
+            }
+            ++piece;
+            const char* pieceText = text.data() + pos;
             const int pieceLength = static_cast<int>(end - pos);
             if (pos == 0)
-                AppendToRecord(*line, piece, pieceLength);
+                AppendToRecord(*line, pieceText, pieceLength);
             else
-                fresh.push_back(MakeLineRecord(piece, pieceLength));
+                fresh.push_back(MakeLineRecord(pieceText, pieceLength));
             pos = end;
         }
         const int lastLine = nLine + static_cast<int>(fresh.size());
@@ -345,6 +352,7 @@ bool CTarvoTextEditBuffer::DeleteText(CTextBufferView* pSource, int nStartLine, 
         return false;
     std::string text;
     std::vector<uint32_t> revisions;
+    std::vector<int> lineLengths;
     if (bHistory)
     {
         // The deleted bytes as stored, so that undo restores each line's own ending.
@@ -353,6 +361,23 @@ bool CTarvoTextEditBuffer::DeleteText(CTextBufferView* pSource, int nStartLine, 
         if (m_bTrackChanges)
             for (int i = nStartLine; i <= nEndLine; ++i)
                 revisions.push_back(m_aLines[i].dwRevision);
+        bool bAmbiguous = false;
+        for (int i = nStartLine; i + 1 < nEndLine && !bAmbiguous; ++i)
+        {
+            const CTarvoTextLineInfo& line = m_aLines[i];
+            const CTarvoTextLineInfo& next = m_aLines[i + 1];
+            bAmbiguous = line.nEolLength == 1 && line.pcLine[line.nLength] == '\r' && next.nLength == 0 &&
+                         next.nEolLength == 1 && next.pcLine[0] == '\n';
+        }
+        if (bAmbiguous)
+        {
+            for (int i = nStartLine; i <= nEndLine; ++i)
+            {
+                const CTarvoTextLineInfo& line = m_aLines[i];
+                const int from = i == nStartLine ? nStartChar : 0;
+                lineLengths.push_back(i == nEndLine ? nEndChar - from : line.nLength + line.nEolLength - from);
+            }
+        }
     }
     if (!InternalDeleteText(pSource, nStartLine, nStartChar, nEndLine, nEndChar))
         return false;
@@ -364,7 +389,8 @@ bool CTarvoTextEditBuffer::DeleteText(CTextBufferView* pSource, int nStartLine, 
         const bool bOpened = !m_bUndoGroup;
         if (bOpened)
             BeginUndoGroup(false);
-        AddUndoRecord(false, {nStartChar, nStartLine}, {nEndChar, nEndLine}, text, nAction, std::move(revisions));
+        AddUndoRecord(false, {nStartChar, nStartLine}, {nEndChar, nEndLine}, text, nAction, std::move(revisions),
+                      std::move(lineLengths));
         if (bOpened)
             FlushUndoGroup(pSource);
     }

@@ -50,6 +50,10 @@ public:
         int m_nAction = 0;
         std::vector<uint32_t> m_aRevisions; // revisions of lines start.y.. before the edit
         std::string m_strText;              // the inserted or deleted bytes
+        // Bytes of each line of a deleted text, kept only when the text alone would not
+        // give back the same lines: a line ending in CR followed by an empty line ending
+        // in LF reads back as one CR LF ending.
+        std::vector<int> m_aLineLengths;
     };
     static constexpr uint32_t kUndoInsert = 0x0001;
     static constexpr uint32_t kUndoBeginGroup = 0x0100;
@@ -63,7 +67,8 @@ public:
     // new record continues: a single group larger than the limit stays whole until a newer
     // group needs the room.
     virtual void AddUndoRecord(bool bInsert, const STextPosition& ptStart, const STextPosition& ptEnd,
-                               std::string_view text, int nAction, std::vector<uint32_t> revisions = {});
+                               std::string_view text, int nAction, std::vector<uint32_t> revisions = {},
+                               std::vector<int> lineLengths = {});
     // The display name of an edit action ("Typing"); false for a code without one.
     virtual bool GetActionDescription(int nAction, std::string& desc) const;
 
@@ -278,8 +283,10 @@ public:
 
 protected:
     // The primitives: no revision stamps, no undo records.
+    // pLineLengths, when given, splits the text into lines of these byte counts instead of
+    // after each line ending.
     bool InternalInsertText(CTextBufferView* pSource, int nLine, int nPos, std::string_view text, int& nEndLine,
-                            int& nEndChar);
+                            int& nEndChar, const std::vector<int>* pLineLengths = nullptr);
     bool InternalDeleteText(CTextBufferView* pSource, int nStartLine, int nStartChar, int nEndLine, int nEndChar);
     bool IsValidPosition(int nLine, int nChar) const;
     // Revision stamps of a tracked insert or delete (nothing when tracking is off).

@@ -50,7 +50,8 @@ void CTarvoTextEditBuffer::MakeRoomForUndoRecord(bool bNewGroup)
 }
 
 void CTarvoTextEditBuffer::AddUndoRecord(bool bInsert, const STextPosition& ptStart, const STextPosition& ptEnd,
-                                         std::string_view text, int nAction, std::vector<uint32_t> revisions)
+                                         std::string_view text, int nAction, std::vector<uint32_t> revisions,
+                                         std::vector<int> lineLengths)
 {
     if (m_nUndoPosition < static_cast<int>(m_aUndo.size()))
     {
@@ -71,6 +72,7 @@ void CTarvoTextEditBuffer::AddUndoRecord(bool bInsert, const STextPosition& ptSt
     record.m_nAction = nAction;
     record.m_aRevisions = std::move(revisions);
     record.m_strText.assign(text.data(), text.size());
+    record.m_aLineLengths = std::move(lineLengths);
     m_bUndoBeginGroup = false;
     if (bNewGroup)
         m_nLastGroupStart = static_cast<int>(m_aUndo.size()) - 1;
@@ -157,7 +159,8 @@ bool CTarvoTextEditBuffer::Undo(CTextBufferView* pSource, STextPosition& ptCaret
         {
             int nEndLine = 0;
             int nEndChar = 0;
-            bDone = InternalInsertText(pSource, start.y, start.x, record.m_strText, nEndLine, nEndChar);
+            bDone = InternalInsertText(pSource, start.y, start.x, record.m_strText, nEndLine, nEndChar,
+                                       record.m_aLineLengths.empty() ? nullptr : &record.m_aLineLengths);
             ptCaret = {nEndChar, nEndLine};
         }
         else
