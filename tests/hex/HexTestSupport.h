@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -50,8 +51,10 @@ public:
     }
     ~CScratchFolder()
     {
-        const std::string command = "chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'";
-        (void)!std::system(command.c_str());
+        // Tests make only the folder itself unwritable; give it back before removing.
+        chmod(m_path.c_str(), 0700);
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
     }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
     const std::string& Path() const { return m_path; }
