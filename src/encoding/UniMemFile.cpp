@@ -45,6 +45,38 @@ const char* FindBreakOrZero(const char* p, const char* end)
     return nullptr;
 }
 
+// The first UTF-16 unit CR, LF or zero in the whole units of [p, end), or nullptr. The units
+// are in little-endian order when bLittleEndian, else big-endian.
+const char* FindUnitBreakOrZero(const char* p, const char* end, bool bLittleEndian)
+{
+#if defined(__SSE2__)
+    // Loaded as little-endian 16-bit lanes, big-endian units appear byte-swapped.
+    const __m128i cr = _mm_set1_epi16(bLittleEndian ? 0x000D : 0x0D00);
+    const __m128i lf = _mm_set1_epi16(bLittleEndian ? 0x000A : 0x0A00);
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16)
+    {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                    _mm_cmpeq_epi16(v, zero));
+        int mask = _mm_movemask_epi8(hits);
+        if (mask)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; end - p >= 2; p += 2)
+    {
+        char16_t u = bLittleEndian ? static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                                           (static_cast<unsigned char>(p[1]) << 8))
+                                   : static_cast<char16_t>((static_cast<unsigned char>(p[0]) << 8) |
+                                                           static_cast<unsigned char>(p[1]));
+        if (u == u'\r' || u == u'\n' || u == 0)
+            return p;
+    }
+    return nullptr;
+}
+
 char16_t UnitAt(const char* p, bool bLittleEndian)
 {
     auto b0 = static_cast<unsigned char>(p[0]), b1 = static_cast<unsigned char>(p[1]);
@@ -373,17 +405,7 @@ bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending)
         if (!bUtf16)
             hit = FindBreakOrZero(p + scanned, p + avail);
         else
-        {
-            for (size_t k = scanned; k + 1 < avail; k += 2)
-            {
-                char16_t u = UnitAt(p + k, bLittle);
-                if (u == u'\r' || u == u'\n' || u == 0)
-                {
-                    hit = p + k;
-                    break;
-                }
-            }
-        }
+            hit = FindUnitBreakOrZero(p + scanned, p + avail, bLittle);
         if (hit)
         {
             index = static_cast<size_t>(hit - p);

@@ -341,8 +341,15 @@ void EncodeUtf8Units(const char16_t* text, size_t count, std::string& out, int& 
         char16_t c = text[i];
         if (c < 0x80)
         {
-            out.push_back(static_cast<char>(c));
-            ++i;
+            // Runs of ASCII are the common case: size once, then store.
+            size_t j = i + 1;
+            while (j < count && text[j] < 0x80)
+                ++j;
+            size_t start = out.size();
+            out.resize(start + (j - i));
+            char* q = out.data() + start;
+            for (; i < j; ++i)
+                *q++ = static_cast<char>(text[i]);
         }
         else if (c < 0x800)
         {
