@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <ctime>
 #include <pugixml.hpp>
-#include <sstream>
 
 #include "navigate/ReplaceFile.h"
 #include "platform/Folders.h"
@@ -109,10 +108,11 @@ SFileRecord ReadRecord(const pugi::xml_node& element)
     return record;
 }
 
-struct SStringWriter : pugi::xml_writer
+struct SSinkWriter : pugi::xml_writer
 {
-    std::string data;
-    void write(const void* p, size_t n) override { data.append(static_cast<const char*>(p), n); }
+    explicit SSinkWriter(CFileContentSink& sink) : sink(sink) {}
+    void write(const void* p, size_t n) override { sink.Write(p, n); }
+    CFileContentSink& sink;
 };
 } // namespace
 
@@ -207,9 +207,6 @@ int CFileRecordManager::SaveFileRecords(const std::string& strPath)
         element.append_attribute("LastAccessTime") = static_cast<long long>(record.nLastAccessTime);
     }
 
-    SStringWriter writer;
-    document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
-
     std::string strError;
     // A file that could not be read at load time may be from a newer program or damaged;
     // keep its bytes before it is replaced.
@@ -221,7 +218,11 @@ int CFileRecordManager::SaveFileRecords(const std::string& strPath)
             return -1;
         m_strUnreadFile.clear();
     }
-    return WriteFileReplacing(strPath, writer.data, strError) ? 0 : -1;
+    auto produce = [&](CFileContentSink& sink) {
+        SSinkWriter writer(sink);
+        document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+    };
+    return WriteFileReplacing(strPath, produce, strError) ? 0 : -1;
 }
 
 int CFileRecordManager::AddFileRecord(const std::string& strPath, int nType, int nScrollPosX,

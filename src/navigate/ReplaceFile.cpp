@@ -1,7 +1,6 @@
 #include "navigate/ReplaceFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,13 +28,63 @@ bool WriteAll(int fd, const char* p, size_t n)
     return true;
 }
 
+// Gathers pieces into large writes.
+class CDescriptorSink : public CFileContentSink
+{
+public:
+    explicit CDescriptorSink(int fd) : m_fd(fd) { m_buffer.reserve(kBufferSize); }
+    bool Write(const void* pData, size_t nSize) override
+    {
+        if (!m_bOk)
+            return false;
+        if (m_buffer.size() + nSize > kBufferSize && !Flush())
+            return false;
+        if (nSize >= kBufferSize)
+            return Check(WriteAll(m_fd, static_cast<const char*>(pData), nSize));
+        m_buffer.append(static_cast<const char*>(pData), nSize);
+        return true;
+    }
+    bool Flush()
+    {
+        if (m_bOk && !m_buffer.empty())
+            Check(WriteAll(m_fd, m_buffer.data(), m_buffer.size()));
+        m_buffer.clear();
+        return m_bOk;
+    }
+
+    // The errno value of the write that failed.
+    int GetError() const { return m_nError; }
+
+private:
+    bool Check(bool bOk)
+    {
+        if (!bOk && m_bOk)
+            m_nError = errno;
+        m_bOk = bOk;
+        return bOk;
+    }
+
+    static constexpr size_t kBufferSize = 256 * 1024;
+    int m_fd;
+    bool m_bOk = true;
+    int m_nError = 0;
+    std::string m_buffer;
+};
+
 std::string Describe(const char* pszWhat, const std::string& strPath, int nError)
 {
     return std::string(pszWhat) + " \"" + strPath + "\": " + GetSystemErrorText(nError);
 }
 } // namespace
 
-bool WriteFileReplacing(const std::string& strLinkPath, const std::string& data, std::string& strError)
+bool WriteFileReplacing(const std::string& strPath, const std::string& data, std::string& strError)
+{
+    return WriteFileReplacing(
+        strPath, [&](CFileContentSink& sink) { sink.Write(data.data(), data.size()); }, strError);
+}
+
+bool WriteFileReplacing(const std::string& strLinkPath,
+                        const std::function<void(CFileContentSink&)>& produce, std::string& strError)
 {
     if (strLinkPath.empty())
     {
@@ -62,8 +111,13 @@ bool WriteFileReplacing(const std::string& strLinkPath, const std::string& data,
         return false;
     };
 
-    if (!WriteAll(fd, data.data(), data.size()))
+    CDescriptorSink sink(fd);
+    produce(sink);
+    if (!sink.Flush())
+    {
+        errno = sink.GetError();
         return fail("Cannot write", temp);
+    }
     // The replaced file keeps its permissions; a new one gets the usual mode for a user
     // file instead of mkstemp's private 0600.
     struct stat st;
@@ -101,14 +155,32 @@ bool WriteFileReplacing(const std::string& strLinkPath, const std::string& data,
 bool ReadWholeFile(const std::string& strPath, std::string& data)
 {
     data.clear();
-    FILE* file = std::fopen(strPath.c_str(), "rb");
-    if (!file)
+    int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        data.append(buffer, n);
-    bool bOk = !std::ferror(file);
-    std::fclose(file);
+    // Read straight into one allocation of the file's size, so a large list is neither
+    // regrown nor copied; a file that grows meanwhile is read on to its end.
+    struct stat st;
+    size_t nSize = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        nSize = static_cast<size_t>(st.st_size);
+    data.resize(nSize + 1);
+    size_t nRead = 0;
+    bool bOk = true;
+    for (;;)
+    {
+        if (nRead == data.size())
+            data.resize(data.size() * 2);
+        ssize_t n = ::read(fd, data.data() + nRead, data.size() - nRead);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            bOk = false;
+        if (n <= 0)
+            break;
+        nRead += static_cast<size_t>(n);
+    }
+    data.resize(bOk ? nRead : 0);
+    ::close(fd);
     return bOk;
 }
