@@ -643,8 +643,7 @@ private:
 enum EChoiceKind : int
 {
     ChoiceBranch, // node: the next alternative
-    ChoiceRepeat, // node: the star or plus node; pos: where its run began; count: next try
-    ChoiceFailed  // node: a memo slot; pos: its position; marks (node, pos) failed on pop
+    ChoiceRepeat  // node: the star or plus node; pos: where its run began; count: next try
 };
 
 struct SChoice
@@ -682,7 +681,7 @@ public:
     CSmallStack<SGroupEvent, 32> m_trail;
 
 private:
-    bool MemoFailed(int node, const char* pos);
+    bool FirstVisit(int node, const char* pos);
     void StartMemo();
 
     const RegexProgram* m_prog;
@@ -690,9 +689,11 @@ private:
     const char* m_begin;
     CSmallStack<SChoice, 32> m_stack;
 
-    // Failure memo: once matching has done enough work, (choice node, position) pairs whose
-    // whole continuation failed are remembered. Whether the rest of the program matches from
-    // a node at a position depends on nothing else, so the memo holds across start positions.
+    // Visit memo: once matching has done enough work, each choice node is entered at most
+    // once per position. A second visit can only follow a complete failure from there (a
+    // loop consumes a byte each time round, so a node is never its own descendant at the
+    // same position), and whether the rest of the program matches from a node depends on
+    // nothing but the position, so it would fail again, also from a later start position.
     long m_steps = 0;
     bool m_memoOn = false;
     bool m_memoRefused = false;
@@ -701,9 +702,9 @@ private:
     size_t m_memoStride = 0; // positions per slot
 };
 
-// Matching this many nodes without a result turns the failure memo on.
+// Matching this many nodes without a result turns the visit memo on.
 constexpr long kMemoAfterSteps = 20000;
-// The failure memo may take at most this many bits.
+// The visit memo may take at most this many bits.
 constexpr size_t kMemoMaxBits = size_t(64) * 1024 * 1024;
 
 void CRegexMatcher::StartMemo()
@@ -731,11 +732,15 @@ void CRegexMatcher::StartMemo()
     m_memoOn = true;
 }
 
-bool CRegexMatcher::MemoFailed(int node, const char* pos)
+bool CRegexMatcher::FirstVisit(int node, const char* pos)
 {
     size_t bit = static_cast<size_t>(m_memoSlot[static_cast<size_t>(node)]) * m_memoStride +
                  static_cast<size_t>(pos - m_begin);
-    return (m_memoBits[bit >> 6] >> (bit & 63)) & 1;
+    uint64_t mask = uint64_t(1) << (bit & 63);
+    if (m_memoBits[bit >> 6] & mask)
+        return false;
+    m_memoBits[bit >> 6] |= mask;
+    return true;
 }
 
 int CRegexMatcher::Repeat(int node, const char* input)
@@ -848,14 +853,10 @@ bool CRegexMatcher::Try(const char* start, const char** pEnd)
         {
             if (!m_memoOn && !m_memoRefused && m_steps > kMemoAfterSteps)
                 StartMemo();
-            if (m_memoOn)
+            if (m_memoOn && !FirstVisit(scan, input))
             {
-                if (MemoFailed(scan, input))
-                {
-                    ok = false;
-                    break;
-                }
-                m_stack.Push({ChoiceFailed, scan, 0, 0, input});
+                ok = false;
+                break;
             }
             if (op == NodeBranch)
             {
@@ -899,18 +900,6 @@ bool CRegexMatcher::Try(const char* start, const char** pEnd)
             if (m_stack.Empty())
                 return false;
             SChoice& choice = m_stack.Top();
-            if (choice.kind == ChoiceFailed)
-            {
-                if (m_memoOn)
-                {
-                    size_t bit = static_cast<size_t>(m_memoSlot[static_cast<size_t>(choice.node)]) *
-                                     m_memoStride +
-                                 static_cast<size_t>(choice.pos - m_begin);
-                    m_memoBits[bit >> 6] |= uint64_t(1) << (bit & 63);
-                }
-                m_stack.Pop();
-                continue;
-            }
             m_trail.Resize(choice.trail);
             if (choice.kind == ChoiceBranch)
             {
