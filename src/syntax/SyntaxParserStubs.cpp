@@ -4,13 +4,6 @@
 
 #include "syntax/SyntaxParsers.h"
 
-// Markup parsers.
-CSyntaxParser* CreateSyntaxParserAsp() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserHtml() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserPhp() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserSgml() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserXml() { return nullptr; }
-
 // Other-language parsers.
 CSyntaxParser* CreateSyntaxParserBasic() { return nullptr; }
 CSyntaxParser* CreateSyntaxParserBatch() { return nullptr; }
