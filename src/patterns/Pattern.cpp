@@ -174,6 +174,10 @@ struct SUnit
     int width;
 };
 
+// Groups nested deeper than this, or more sets than this, make a pattern malformed.
+constexpr int kMaxNesting = 100;
+constexpr int kMaxSets = 4096;
+
 class CPatternCompiler
 {
 public:
@@ -376,6 +380,16 @@ private:
 
     bool Group(char closer, SUnit* pUnit)
     {
+        // The parser recurses once per open group; the depth is bounded so that no pattern
+        // can exhaust the machine stack of the thread that compiles it.
+        if (m_depth >= kMaxNesting)
+            return false;
+        struct SDepth
+        {
+            int& depth;
+            explicit SDepth(int& d) : depth(d) { depth++; }
+            ~SDepth() { depth--; }
+        } guard(m_depth);
         int number = 0;
         if (closer == ')')
         {
@@ -531,6 +545,10 @@ private:
         bool negate = m_pos < m_length && m_pattern[m_pos] == '^';
         if (negate)
             m_pos++;
+        // Each set holds an 8 KiB bitmap; a bound on their number keeps a pasted pattern of
+        // thousands of sets from taking the memory of the process.
+        if (++m_setCount > kMaxSets)
+            return false;
         SPatternNode* node = NewNode(negate ? PatternNotInSet : PatternInSet);
         node->length = static_cast<uint16_t>(kPatternSetBytes);
         node->data = new unsigned char[kPatternSetBytes]();
@@ -584,6 +602,8 @@ private:
     int m_codePage;
     int m_pos = 0;
     int m_groupCount = 0;
+    int m_depth = 0;
+    int m_setCount = 0;
     bool m_done = false;
     std::vector<SPatternNode*> m_nodes;
     std::vector<std::pair<SPatternNode*, SPatternNode*>> m_fixups;
@@ -1049,13 +1069,19 @@ private:
 bool PatternSubstitute(const char* templ, const char* text, const PatternMatchInfo& info,
                        std::string* pOut)
 {
+    return PatternSubstitute(templ, text, info, pOut, ResolveCodePage(GetTextCodePage()));
+}
+
+bool PatternSubstitute(const char* templ, const char* text, const PatternMatchInfo& info,
+                       std::string* pOut, int codePage)
+{
     if (!pOut)
         return false;
     pOut->clear();
     if (!templ || !text)
         return false;
     std::string out;
-    CCaseWriter writer(&out, ResolveCodePage(GetTextCodePage()));
+    CCaseWriter writer(&out, codePage);
     for (const char* p = templ; *p;)
     {
         if (*p != '\\')

@@ -96,7 +96,8 @@ struct PatternMatchInfo
     int32_t end[kPatternGroups];
 };
 
-// Compiles a NUL-terminated pattern in the text code page; null when it is malformed.
+// Compiles a NUL-terminated pattern in the text code page; null when it is malformed (also
+// when groups nest more than 100 deep or it holds more than 4096 sets).
 PatternProgram* PatternCompile(const char* pattern);
 // The same with an explicit code page (a real number, not 0, 1 or 3).
 PatternProgram* PatternCompile(const char* pattern, int codePage);
@@ -114,5 +115,9 @@ int PatternMatch(const PatternProgram* prog, const char* text, int length, int s
 // \a \b \n \r \t, \xHH, \oOOO, \dDDD, any other escaped character itself. Returns false
 // (and leaves *pOut empty) when a used group took no part, the template ends in a
 // backslash, or a numeric escape is malformed.
+// Case conversion steps over the multibyte characters of the text code page.
 bool PatternSubstitute(const char* templ, const char* text, const PatternMatchInfo& info,
                        std::string* pOut);
+// The same with an explicit code page (a real number).
+bool PatternSubstitute(const char* templ, const char* text, const PatternMatchInfo& info,
+                       std::string* pOut, int codePage);

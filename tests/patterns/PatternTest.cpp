@@ -70,6 +70,9 @@ TEST(Pattern, MalformedPatternsAreRefused)
     EXPECT_EQ(Compile(groups64), nullptr);
     EXPECT_NE(Compile(groups63 + "{b}"), nullptr);
     EXPECT_NE(Compile("[]"), nullptr);
+    // Deep nesting is refused rather than taking the compiler's stack.
+    EXPECT_EQ(Compile(std::string(100000, '{') + "a" + std::string(100000, '}')), nullptr);
+    EXPECT_NE(Compile(std::string(50, '{') + "a" + std::string(50, '}')), nullptr);
     EXPECT_NE(Compile(""), nullptr);
 }
 
@@ -181,6 +184,15 @@ TEST(Pattern, SubstitutionTemplates)
     EXPECT_EQ(Substitute("\\3", text, info), "<failed>");  // group 3 took no part
     EXPECT_EQ(Substitute("a\\x4", text, info), "<failed>");
     EXPECT_EQ(Substitute("\\d256", text, info), "<failed>");
+
+    // Case conversion leaves a double-byte character whole, trail byte included.
+    std::string kana = "\x83\x61z";
+    PatternMatchInfo whole;
+    whole.start[0] = 0;
+    whole.end[0] = 3;
+    std::string out;
+    ASSERT_TRUE(PatternSubstitute("\\U\\0", kana.c_str(), whole, &out, 932));
+    EXPECT_EQ(out, "\x83\x61Z");
 }
 
 // Lines of 65,535 bytes: the matchers' depth follows the line, so it must not be the
