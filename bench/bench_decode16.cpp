@@ -35,7 +35,6 @@ int main(int argc, char** argv)
         ++lines;
         bytes += static_cast<long long>(text.size());
     }
-    std::printf("%lld lines, %lld bytes, %d lost\n", lines, bytes,
-                file.GetTextStats().nLostCount);
+    std::printf("%lld lines, %lld bytes, %d lost\n", lines, bytes, file.GetTextStats().nLostCount);
     return 0;
 }

@@ -14,7 +14,10 @@ public:
     CGetCPInfoEx() = default;
     ~CGetCPInfoEx() = default;
     bool Load();
-    bool IsAvailable() const { return m_pfnGetCPInfoExA != nullptr && m_pfnGetCPInfoExW != nullptr; }
+    bool IsAvailable() const
+    {
+        return m_pfnGetCPInfoExA != nullptr && m_pfnGetCPInfoExW != nullptr;
+    }
 
 private:
     void* m_pfnGetCPInfoExA = nullptr;

@@ -3,9 +3,11 @@
 
 #include <string>
 
+// File kinds for opening; FileKindAuto asks for detection from the contents.
 enum EFileKind
 {
     FileKindMissing = -1,
+    FileKindAuto = 0,
     FileKindText = 1,
     FileKindBinary = 2,
 };

@@ -25,8 +25,7 @@ int DetectByteOrderMark(const unsigned char* bytes, size_t count, int* pEncoding
     return 0;
 }
 
-UniLocalFile::UniLocalFile()
-    : m_nCodePage(GetTextCodePage()), m_nDefaultCodePage(GetTextCodePage())
+UniLocalFile::UniLocalFile() : m_nCodePage(GetTextCodePage()), m_nDefaultCodePage(GetTextCodePage())
 {
 }
 

@@ -45,10 +45,10 @@ struct UniError
 // Counts gathered while reading (and, for nLostCount, while writing).
 struct TextStats
 {
-    int32_t nCrCount = 0;   // line endings that are a lone CR
-    int32_t nLfCount = 0;   // line endings that are a lone LF
-    int32_t nCrLfCount = 0; // CR LF pairs
-    int32_t nZeroCount = 0; // zero bytes (8-bit text) or zero characters met
+    int32_t nCrCount = 0;    // line endings that are a lone CR
+    int32_t nLfCount = 0;    // line endings that are a lone LF
+    int32_t nCrLfCount = 0;  // CR LF pairs
+    int32_t nZeroCount = 0;  // zero bytes (8-bit text) or zero characters met
     int32_t nFirstZero = -1; // byte offset from the start of the text of the first zero
     int32_t nLastZero = -1;  // byte offset of the last zero
     int32_t nLostCount = 0;  // characters that could not be converted exactly

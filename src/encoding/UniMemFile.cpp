@@ -249,8 +249,8 @@ bool UniMemFile::ReadBom()
 
 void UniMemFile::RecordZero(size_t indexFromPos)
 {
-    auto offset = static_cast<int32_t>(m_nWindowOffset + static_cast<int64_t>(m_nPos + indexFromPos) -
-                                       m_nTextStart);
+    auto offset = static_cast<int32_t>(m_nWindowOffset +
+                                       static_cast<int64_t>(m_nPos + indexFromPos) - m_nTextStart);
     if (m_stats.nZeroCount++ == 0)
         m_stats.nFirstZero = offset;
     m_stats.nLastZero = offset;

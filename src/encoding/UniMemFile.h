@@ -84,10 +84,10 @@ private:
     int m_fd = -1;
     std::unique_ptr<char[]> m_window;
     size_t m_nCapacity = 0;
-    size_t m_nFill = 0;         // bytes of the window that hold file data
-    size_t m_nPos = 0;          // read position within the window
+    size_t m_nFill = 0;          // bytes of the window that hold file data
+    size_t m_nPos = 0;           // read position within the window
     int64_t m_nWindowOffset = 0; // file offset of the window's first byte
     int64_t m_nTextStart = 0;    // file offset of the text, after the mark
     bool m_bReadFailed = false;
-    std::u16string m_wide;       // scratch for the Unicode lines
+    std::u16string m_wide; // scratch for the Unicode lines
 };

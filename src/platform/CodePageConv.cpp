@@ -23,41 +23,41 @@ struct SIconvName
 // carry the names of the encodings they are. Code pages without a faithful iconv
 // counterpart are absent and count as not convertible.
 const SIconvName g_iconvNames[] = {
-    {37, "IBM037"},           {437, "IBM437"},          {500, "IBM500"},
-    {708, "ASMO-708"},        {737, "CP737"},           {775, "IBM775"},
-    {850, "IBM850"},          {852, "IBM852"},          {855, "IBM855"},
-    {857, "IBM857"},          {858, "IBM858"},          {860, "IBM860"},
-    {861, "IBM861"},          {862, "IBM862"},          {863, "IBM863"},
-    {864, "IBM864"},          {865, "IBM865"},          {866, "IBM866"},
-    {869, "IBM869"},          {870, "IBM870"},          {874, "WINDOWS-874"},
-    {875, "IBM875"},          {932, "CP932"},           {936, "CP936"},
-    {949, "CP949"},           {950, "CP950"},           {1026, "IBM1026"},
-    {1047, "IBM1047"},        {1140, "IBM1140"},        {1141, "IBM1141"},
-    {1142, "IBM1142"},        {1143, "IBM1143"},        {1144, "IBM1144"},
-    {1145, "IBM1145"},        {1146, "IBM1146"},        {1147, "IBM1147"},
-    {1148, "IBM1148"},        {1149, "IBM1149"},        {1200, "UTF-16LE"},
-    {1201, "UTF-16BE"},       {1250, "CP1250"},         {1251, "CP1251"},
-    {1252, "CP1252"},         {1253, "CP1253"},         {1254, "CP1254"},
-    {1255, "CP1255"},         {1256, "CP1256"},         {1257, "CP1257"},
-    {1258, "CP1258"},         {1361, "JOHAB"},          {10000, "MACINTOSH"},
-    {10007, "CP10007"},       {10017, "MACUKRAINIAN"},  {10029, "MAC-CENTRALEUROPE"},
-    {10079, "MAC-IS"},        {20106, "DIN_66003"},     {20107, "SEN_850200_B"},
-    {20108, "NS_4551-1"},     {20127, "ASCII"},         {20261, "T.61-8BIT"},
-    {20269, "ISO6937"},       {20273, "IBM273"},        {20277, "IBM277"},
-    {20278, "IBM278"},        {20280, "IBM280"},        {20284, "IBM284"},
-    {20285, "IBM285"},        {20290, "IBM290"},        {20297, "IBM297"},
-    {20420, "IBM420"},        {20423, "IBM423"},        {20424, "IBM424"},
-    {20866, "KOI8-R"},        {20871, "IBM871"},        {20880, "IBM880"},
-    {20905, "IBM905"},        {20932, "EUC-JP"},        {20936, "GB2312"},
-    {21025, "IBM1025"},       {21866, "KOI8-U"},        {28591, "ISO-8859-1"},
-    {28592, "ISO-8859-2"},    {28593, "ISO-8859-3"},    {28594, "ISO-8859-4"},
-    {28595, "ISO-8859-5"},    {28596, "ISO-8859-6"},    {28597, "ISO-8859-7"},
-    {28598, "ISO-8859-8"},    {28599, "ISO-8859-9"},    {28603, "ISO-8859-13"},
-    {28605, "ISO-8859-15"},   {38598, "ISO-8859-8"},    {50220, "ISO-2022-JP"},
-    {50225, "ISO-2022-KR"},   {50227, "ISO-2022-CN"},   {50930, "IBM930"},
-    {50933, "IBM933"},        {50935, "IBM935"},        {50937, "IBM937"},
-    {50939, "IBM939"},        {51932, "EUC-JP"},        {51936, "EUC-CN"},
-    {51949, "EUC-KR"},        {54936, "GB18030"},       {65000, "UTF-7"},
+    {37, "IBM037"},         {437, "IBM437"},         {500, "IBM500"},
+    {708, "ASMO-708"},      {737, "CP737"},          {775, "IBM775"},
+    {850, "IBM850"},        {852, "IBM852"},         {855, "IBM855"},
+    {857, "IBM857"},        {858, "IBM858"},         {860, "IBM860"},
+    {861, "IBM861"},        {862, "IBM862"},         {863, "IBM863"},
+    {864, "IBM864"},        {865, "IBM865"},         {866, "IBM866"},
+    {869, "IBM869"},        {870, "IBM870"},         {874, "WINDOWS-874"},
+    {875, "IBM875"},        {932, "CP932"},          {936, "CP936"},
+    {949, "CP949"},         {950, "CP950"},          {1026, "IBM1026"},
+    {1047, "IBM1047"},      {1140, "IBM1140"},       {1141, "IBM1141"},
+    {1142, "IBM1142"},      {1143, "IBM1143"},       {1144, "IBM1144"},
+    {1145, "IBM1145"},      {1146, "IBM1146"},       {1147, "IBM1147"},
+    {1148, "IBM1148"},      {1149, "IBM1149"},       {1200, "UTF-16LE"},
+    {1201, "UTF-16BE"},     {1250, "CP1250"},        {1251, "CP1251"},
+    {1252, "CP1252"},       {1253, "CP1253"},        {1254, "CP1254"},
+    {1255, "CP1255"},       {1256, "CP1256"},        {1257, "CP1257"},
+    {1258, "CP1258"},       {1361, "JOHAB"},         {10000, "MACINTOSH"},
+    {10007, "CP10007"},     {10017, "MACUKRAINIAN"}, {10029, "MAC-CENTRALEUROPE"},
+    {10079, "MAC-IS"},      {20106, "DIN_66003"},    {20107, "SEN_850200_B"},
+    {20108, "NS_4551-1"},   {20127, "ASCII"},        {20261, "T.61-8BIT"},
+    {20269, "ISO6937"},     {20273, "IBM273"},       {20277, "IBM277"},
+    {20278, "IBM278"},      {20280, "IBM280"},       {20284, "IBM284"},
+    {20285, "IBM285"},      {20290, "IBM290"},       {20297, "IBM297"},
+    {20420, "IBM420"},      {20423, "IBM423"},       {20424, "IBM424"},
+    {20866, "KOI8-R"},      {20871, "IBM871"},       {20880, "IBM880"},
+    {20905, "IBM905"},      {20932, "EUC-JP"},       {20936, "GB2312"},
+    {21025, "IBM1025"},     {21866, "KOI8-U"},       {28591, "ISO-8859-1"},
+    {28592, "ISO-8859-2"},  {28593, "ISO-8859-3"},   {28594, "ISO-8859-4"},
+    {28595, "ISO-8859-5"},  {28596, "ISO-8859-6"},   {28597, "ISO-8859-7"},
+    {28598, "ISO-8859-8"},  {28599, "ISO-8859-9"},   {28603, "ISO-8859-13"},
+    {28605, "ISO-8859-15"}, {38598, "ISO-8859-8"},   {50220, "ISO-2022-JP"},
+    {50225, "ISO-2022-KR"}, {50227, "ISO-2022-CN"},  {50930, "IBM930"},
+    {50933, "IBM933"},      {50935, "IBM935"},       {50937, "IBM937"},
+    {50939, "IBM939"},      {51932, "EUC-JP"},       {51936, "EUC-CN"},
+    {51949, "EUC-KR"},      {54936, "GB18030"},      {65000, "UTF-7"},
     {65001, "UTF-8"},
 };
 
@@ -121,8 +121,8 @@ public:
         auto it = m_handles.find(key);
         if (it == m_handles.end())
         {
-            iconv_t cd = bToUnicode ? iconv_open("UTF-16LE", pszName)
-                                    : iconv_open(pszName, "UTF-16LE");
+            iconv_t cd =
+                bToUnicode ? iconv_open("UTF-16LE", pszName) : iconv_open(pszName, "UTF-16LE");
             it = m_handles.emplace(key, cd).first;
         }
         if (it->second != reinterpret_cast<iconv_t>(-1))
@@ -353,7 +353,8 @@ void EncodeUtf8Units(const char16_t* text, size_t count, std::string& out, int& 
         }
         else if (c < 0x800)
         {
-            char buf[2] = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+            char buf[2] = {static_cast<char>(0xC0 | (c >> 6)),
+                           static_cast<char>(0x80 | (c & 0x3F))};
             out.append(buf, 2);
             ++i;
         }
@@ -421,7 +422,8 @@ void DecodeWithIconv(const SConverter& conv, const char* bytes, size_t count, st
     char* pIn = const_cast<char*>(bytes);
     size_t inLeft = count;
     char buffer[4096];
-    auto flush = [&](char* pEnd) {
+    auto flush = [&](char* pEnd)
+    {
         for (char* q = buffer; q + 1 < pEnd; q += 2)
             out.push_back(static_cast<char16_t>(static_cast<unsigned char>(q[0]) |
                                                 (static_cast<unsigned char>(q[1]) << 8)));
@@ -466,7 +468,8 @@ void EncodeWithIconv(const SConverter& conv, const char16_t* text, size_t count,
     std::string input;
     char buffer[16384];
     size_t i = 0;
-    auto run = [&](char** ppIn, size_t* pInLeft) {
+    auto run = [&](char** ppIn, size_t* pInLeft)
+    {
         // Returns the errno of a stop at an unconvertible character, 0 when all went through.
         while (true)
         {
@@ -481,7 +484,8 @@ void EncodeWithIconv(const SConverter& conv, const char16_t* text, size_t count,
                 return err;
         }
     };
-    auto emitDefault = [&] {
+    auto emitDefault = [&]
+    {
         char q[2] = {'?', 0};
         char* pQ = q;
         size_t qLeft = 2;
@@ -595,8 +599,8 @@ bool AppendCodePageToUtf16(int nCodePage, const char* bytes, size_t count, std::
         size_t start = out.size();
         out.resize(start + count / 2);
         for (size_t k = 0; k + 1 < count; k += 2)
-            out[start + k / 2] = static_cast<char16_t>(bLe ? (p[k] | (p[k + 1] << 8))
-                                                           : ((p[k] << 8) | p[k + 1]));
+            out[start + k / 2] =
+                static_cast<char16_t>(bLe ? (p[k] | (p[k + 1] << 8)) : ((p[k] << 8) | p[k + 1]));
         if (count % 2)
         {
             out.push_back(u'?');

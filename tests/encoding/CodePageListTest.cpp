@@ -36,7 +36,8 @@ TEST(BuildCodePageList, ConvertiblePagesAscendingWithTheAnsiPageMarked)
     ASSERT_GT(list.size(), 50u);
     for (size_t i = 1; i < list.size(); ++i)
         EXPECT_LT(list[i - 1].nCodePage, list[i].nCodePage);
-    auto find = [&](uint32_t n) {
+    auto find = [&](uint32_t n)
+    {
         return std::find_if(list.begin(), list.end(),
                             [n](const tagCODEPAGEINFO& e) { return e.nCodePage == n; });
     };
@@ -63,7 +64,8 @@ TEST(EncodingChooser, SelectionAndChoices)
     EXPECT_EQ(items[1], "UNI16_BE");
     EXPECT_EQ(items[2], "UTF-8");
 
-    auto itemOf = [&](int cp) {
+    auto itemOf = [&](int cp)
+    {
         for (size_t i = 0; i < list.size(); ++i)
             if (static_cast<int>(list[i].nCodePage) == cp)
                 return static_cast<int>(i) + 3;

@@ -14,7 +14,8 @@ class CScratchFolder
 public:
     CScratchFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "scrivel-enc-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "scrivel-enc-XXXXXX").string();
         char* made = mkdtemp(pattern.data());
         EXPECT_NE(made, nullptr);
         m_path = pattern;

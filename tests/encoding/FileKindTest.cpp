@@ -11,7 +11,10 @@ TEST(DetectFileKind, MarksZerosAndMissingFiles)
     EXPECT_EQ(DetectFileKind(folder.Write("empty", "")), 1);
     EXPECT_EQ(DetectFileKind(folder.Write("text", "plain\ntext\n")), 1);
     // UTF-16 is full of zero bytes, but its mark makes it text.
-    EXPECT_EQ(DetectFileKind(folder.Write("le", std::string("\xFF\xFE" "a\0", 4))), 1);
+    EXPECT_EQ(DetectFileKind(folder.Write("le", std::string("\xFF\xFE"
+                                                            "a\0",
+                                                            4))),
+              1);
     EXPECT_EQ(DetectFileKind(folder.Write("be", std::string("\xFE\xFF\0a", 4))), 1);
     EXPECT_EQ(DetectFileKind(folder.Write("u8", std::string("\xEF\xBB\xBF\0", 4))), 1);
     EXPECT_EQ(DetectFileKind(folder.Write("zero", std::string("ab\0", 3))), 2);

@@ -77,7 +77,9 @@ TEST_F(UniFileTest, MarkOnlyUtf8FileHasNoLines)
 TEST_F(UniFileTest, Utf16LittleEndianEndingsAndCounts)
 {
     UniMemFile file;
-    Open(file, std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10));
+    Open(file, std::string("\xFF\xFE"
+                           "a\0\r\0\n\0b\0",
+                           10));
     EXPECT_EQ(file.GetEncoding(), EncodingUcs2Le);
     std::vector<SLine> expected = {{"a", "\r\n", true}, {"b", "", true}};
     EXPECT_EQ(ReadAll(file), expected);
@@ -129,7 +131,9 @@ TEST_F(UniFileTest, ZeroByteEndsAnEightBitLineAndIsCounted)
 TEST_F(UniFileTest, ZeroCharacterOffsetsCountFromTheTextStart)
 {
     UniMemFile file;
-    Open(file, std::string("\xFF\xFE" "a\0\0\0b\0", 8));
+    Open(file, std::string("\xFF\xFE"
+                           "a\0\0\0b\0",
+                           8));
     std::vector<SLine> expected = {{"a", "", true}, {"b", "", true}};
     EXPECT_EQ(ReadAll(file), expected);
     EXPECT_EQ(file.GetTextStats().nZeroCount, 1);
@@ -165,8 +169,8 @@ TEST_F(UniFileTest, CharactersAboveU10000AreReadWhole)
 
 TEST_F(UniFileTest, LossesIntoWindows1252AndShiftJis)
 {
-    const std::string utf16 = std::string("\xFF\xFE", 2) +
-                              std::string("\xE9\x00\xE5\x65\x2C\x67\x3D\xD8\x00\xDE", 10);
+    const std::string utf16 =
+        std::string("\xFF\xFE", 2) + std::string("\xE9\x00\xE5\x65\x2C\x67\x3D\xD8\x00\xDE", 10);
     UniMemFile file;
     Open(file, utf16, 1252);
     std::vector<SLine> expected = {{"\xE9???", "", true}};
@@ -198,7 +202,9 @@ TEST_F(UniFileTest, EightBitFileInAnotherCodePageIsConverted)
 TEST_F(UniFileTest, OddLengthUtf16LosesTheLastByteOnce)
 {
     UniMemFile file;
-    Open(file, std::string("\xFF\xFE" "a\0\n\0b\0c", 9));
+    Open(file, std::string("\xFF\xFE"
+                           "a\0\n\0b\0c",
+                           9));
     std::vector<SLine> expected = {{"a", "\n", true}, {"b", "", true}};
     EXPECT_EQ(ReadAll(file), expected);
     EXPECT_EQ(file.GetTextStats().nLostCount, 1);
@@ -310,7 +316,8 @@ TEST_F(UniFileTest, EmptyFileOpensAndHasNoLines)
 TEST_F(UniFileTest, CloseReturnsTheReaderToItsInitialState)
 {
     UniMemFile file;
-    Open(file, "\xEF\xBB\xBF" "a\n");
+    Open(file, "\xEF\xBB\xBF"
+               "a\n");
     ReadAll(file);
     file.Close();
     EXPECT_FALSE(file.IsOpen());

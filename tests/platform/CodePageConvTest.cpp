@@ -47,11 +47,11 @@ TEST(CodePageConv, InvalidUtf8BecomesQuestionMarksCountedPerCharacter)
         std::u16string expected;
         int nLost;
     } cases[] = {
-        {"\x80", u"?", 1},                 // lone continuation byte
-        {"a\xC0\x80z", u"a??z", 2},        // overlong NUL
-        {"\xED\xA0\x80", u"???", 3},       // encoded surrogate
-        {"ab\xE2\x82", u"ab?", 1},         // cut by the end: one character
-        {"\xE2\x82x", u"??x", 2},          // cut by another character
+        {"\x80", u"?", 1},                     // lone continuation byte
+        {"a\xC0\x80z", u"a??z", 2},            // overlong NUL
+        {"\xED\xA0\x80", u"???", 3},           // encoded surrogate
+        {"ab\xE2\x82", u"ab?", 1},             // cut by the end: one character
+        {"\xE2\x82x", u"??x", 2},              // cut by another character
         {"\xF8\x88\x80\x80\x80", u"?????", 5}, // five-byte form
     };
     for (const SCase& c : cases)
@@ -106,7 +106,8 @@ TEST(CodePageConv, DoubleByteCodePageThroughIconv)
     EXPECT_FALSE(IsSingleByteCodePage(932));
     int nLost = 0;
     std::string sjis = Encode(932, u"a\u65E5\u672Cb\u00E9", &nLost);
-    EXPECT_EQ(sjis, "a\x93\xFA\x96\x7B" "b?");
+    EXPECT_EQ(sjis, "a\x93\xFA\x96\x7B"
+                    "b?");
     EXPECT_EQ(nLost, 1);
     EXPECT_EQ(Decode(932, "a\x93\xFA\x96\x7B", &nLost), u"a\u65E5\u672C");
     // A lead byte cut by the end of the input.
