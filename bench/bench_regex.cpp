@@ -46,7 +46,8 @@ int main(int argc, char** argv)
         char* end = buffer.data() + filled;
         for (;;)
         {
-            char* feed = static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
+            char* feed =
+                static_cast<char*>(std::memchr(line, '\n', static_cast<size_t>(end - line)));
             if (!feed)
             {
                 if (!atEnd && line != buffer.data())

@@ -354,9 +354,9 @@ private:
                 break;
             m_pos++;
             bool greedy = c == '*' || c == '+' || c == '?';
-            SPatternNode* op =
-                NewNode(static_cast<uint16_t>(kPatternOperatorFlag | (greedy ? kPatternGreedyFlag : 0) |
-                                              static_cast<unsigned char>(c)));
+            SPatternNode* op = NewNode(static_cast<uint16_t>(kPatternOperatorFlag |
+                                                             (greedy ? kPatternGreedyFlag : 0) |
+                                                             static_cast<unsigned char>(c)));
             if (c == '?')
             {
                 TargetAfter(op, unit.last);
@@ -397,14 +397,16 @@ private:
                 return false;
             number = ++m_groupCount;
         }
-        SPatternNode* open = NewNode(static_cast<uint16_t>(kPatternGroupFlag | kPatternOpenFlag | number));
+        SPatternNode* open =
+            NewNode(static_cast<uint16_t>(kPatternGroupFlag | kPatternOpenFlag | number));
         SUnit inner{};
         if (!Sequence(closer, &inner))
             return false;
         if (m_pos >= m_length || m_pattern[m_pos] != closer)
             return false; // not closed
         m_pos++;
-        SPatternNode* close = NewNode(static_cast<uint16_t>(kPatternGroupFlag | kPatternCloseFlag | number));
+        SPatternNode* close =
+            NewNode(static_cast<uint16_t>(kPatternGroupFlag | kPatternCloseFlag | number));
         SUnit unit = Join(Join(Single(open, 0), inner), Single(close, 0));
         unit.width = inner.width;
         *pUnit = unit;
@@ -713,7 +715,9 @@ void CPatternMatcher::StartMemo()
 bool CPatternMatcher::FirstVisit(const SPatternNode* node, int pos, bool caseSensitive)
 {
     size_t bit = (static_cast<size_t>(node->index) * (static_cast<size_t>(m_length) + 1) +
-                  static_cast<size_t>(pos)) * 2 + (caseSensitive ? 1 : 0);
+                  static_cast<size_t>(pos)) *
+                     2 +
+                 (caseSensitive ? 1 : 0);
     uint64_t mask = uint64_t(1) << (bit & 63);
     if (m_memoBits[bit >> 6] & mask)
         return false;
@@ -737,7 +741,8 @@ bool CPatternMatcher::Try(int start, bool caseSensitive, int* pEnd)
         {
             int number = type & 0xFF;
             if (number > 0)
-                m_trail.push_back({(type & kPatternOpenFlag) ? number : kPatternGroups + number, pos});
+                m_trail.push_back(
+                    {(type & kPatternOpenFlag) ? number : kPatternGroups + number, pos});
         }
         else if (type & kPatternOperatorFlag)
         {
@@ -762,7 +767,8 @@ bool CPatternMatcher::Try(int start, bool caseSensitive, int* pEnd)
                 }
                 else
                 {
-                    m_stack.push_back({second, pos, static_cast<int>(m_trail.size()), caseSensitive});
+                    m_stack.push_back(
+                        {second, pos, static_cast<int>(m_trail.size()), caseSensitive});
                     next = first;
                 }
             }
@@ -790,7 +796,8 @@ bool CPatternMatcher::Try(int start, bool caseSensitive, int* pEnd)
                         ok = false;
                         break;
                     }
-                    m_stack.push_back({leave, pos, static_cast<int>(m_trail.size()), caseSensitive});
+                    m_stack.push_back(
+                        {leave, pos, static_cast<int>(m_trail.size()), caseSensitive});
                     next = again;
                 }
                 else
@@ -958,8 +965,8 @@ int PatternMatch(const PatternProgram* prog, const char* text, int length, int s
         bool scanExact = literalLead && (caseSensitive || AsciiUpper(lead) == AsciiLower(lead));
         // Where a trail byte may equal the first byte, hits are reached character by
         // character; elsewhere every hit starts a character.
-        bool stepToHits = IsDbcsCodePage(prog->codePage) ||
-                          (lead >= 0x80 && IsMultibyteCodePage(prog->codePage));
+        bool stepToHits =
+            IsDbcsCodePage(prog->codePage) || (lead >= 0x80 && IsMultibyteCodePage(prog->codePage));
         int pos = searchStart;
         while (pos <= length)
         {
@@ -969,7 +976,8 @@ int PatternMatch(const PatternProgram* prog, const char* text, int length, int s
                     break;
                 if (bytes[pos] != lead)
                 {
-                    const void* hit = std::memchr(bytes + pos, lead, static_cast<size_t>(length - pos));
+                    const void* hit =
+                        std::memchr(bytes + pos, lead, static_cast<size_t>(length - pos));
                     if (!hit)
                         break;
                     int at = static_cast<int>(static_cast<const unsigned char*>(hit) - bytes);

@@ -448,8 +448,7 @@ const unsigned char* FindSetMap(const RegexProgram* prog, int node)
 }
 
 // Adds the bytes matched by the one-byte-wide node; false for any other node.
-bool AddSimpleNode(const SProgramView& view, const RegexProgram* prog, int node,
-                   unsigned char* set)
+bool AddSimpleNode(const SProgramView& view, const RegexProgram* prog, int node, unsigned char* set)
 {
     switch (view.Op(node))
     {
@@ -601,8 +600,7 @@ void AnalyseProgram(RegexProgram* prog, int topFlags)
 
 // A stack that keeps its first entries inside the object and moves to the heap beyond them,
 // so the common short match allocates nothing.
-template <typename T, int N>
-class CSmallStack
+template <typename T, int N> class CSmallStack
 {
 public:
     CSmallStack() = default;
@@ -627,7 +625,8 @@ private:
     {
         int capacity = m_capacity * 2;
         std::unique_ptr<T[]> heap(new T[static_cast<size_t>(capacity)]);
-        std::memcpy(static_cast<void*>(heap.get()), m_data, sizeof(T) * static_cast<size_t>(m_size));
+        std::memcpy(static_cast<void*>(heap.get()), m_data,
+                    sizeof(T) * static_cast<size_t>(m_size));
         m_heap = std::move(heap);
         m_data = m_heap.get();
         m_capacity = capacity;

@@ -76,8 +76,8 @@ struct RegexProgram
     // Matching aids derived from the program at compile time; private to the engine.
     unsigned char leadSet[32]; // bit per byte (NUL included) with which a match may begin
     unsigned char leadSetKnown;
-    int setCount;              // sets of the program, ascending by node offset
-    const uint16_t* setNodes;  // node offset of each set
+    int setCount;                 // sets of the program, ascending by node offset
+    const uint16_t* setNodes;     // node offset of each set
     const unsigned char* setMaps; // 32-byte membership map of each set (NUL never a member)
 };
 

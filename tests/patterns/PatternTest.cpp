@@ -8,6 +8,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -55,9 +57,9 @@ std::string Substitute(const char* templ, const std::string& text, const Pattern
 TEST(Pattern, MalformedPatternsAreRefused)
 {
     for (const char* pattern :
-         {"[a-z", "[z-a]", "[a-]", "[", "a**", "a@*", "*a", "+", "a|", "|a", "a||b", "(a", "{a",
-          "(a}", "\\", "ab\\", "\\x4", "\\xg0", "\\o9", "\\o400", "\\N256", "\\N12", "(a?)*",
-          "{}+", "^*", "<#", "\\C*"})
+         {"[a-z", "[z-a]",  "[a-]",   "[",     "a**",   "a@*", "*a",   "+",    "a|",
+          "|a",   "a||b",   "(a",     "{a",    "(a}",   "\\",  "ab\\", "\\x4", "\\xg0",
+          "\\o9", "\\o400", "\\N256", "\\N12", "(a?)*", "{}+", "^*",   "<#",   "\\C*"})
     {
         EXPECT_EQ(Compile(pattern), nullptr) << pattern;
     }
@@ -83,7 +85,7 @@ TEST(Pattern, OperatorsAndChoices)
     EXPECT_EQ(Find("ab|cd", "xcdy"), "none");
     EXPECT_EQ(Find("a|b|c", "zzc"), "[2,3)");
     EXPECT_EQ(Find("x(ab)|cy", "xcy", 0, true, 1), "[0,3) [-1,-1)");
-    EXPECT_EQ(Find("a|b*c", "bbbc"), "[0,4)");  // the operator belongs to the right piece
+    EXPECT_EQ(Find("a|b*c", "bbbc"), "[0,4)"); // the operator belongs to the right piece
     EXPECT_EQ(Find("a@b", "aab"), "[0,3)");
     EXPECT_EQ(Find("a*", "xyz"), "[0,0)");
     EXPECT_EQ(Find("a+", "xaaa"), "[1,4)");
@@ -126,7 +128,7 @@ TEST(Pattern, CaseModesAndClasses)
     EXPECT_EQ(Find("a\\Cb", "AB aB Ab", 0, false), "[6,8)");
     // A case switch inside a failed alternative does not leak into the next one.
     EXPECT_EQ(Find("{\\Cax}|ab", "Ab", 0, false), "[0,2)");
-    EXPECT_EQ(Find("[a]", "A", 0, false), "none");  // sets ignore the case mode
+    EXPECT_EQ(Find("[a]", "A", 0, false), "none"); // sets ignore the case mode
     EXPECT_EQ(Find("\\d+", "ab123c"), "[2,5)");
     EXPECT_EQ(Find("\\D", "123c"), "[3,4)");
     EXPECT_EQ(Find("\\w+", "-ab9_"), "[1,4)");
@@ -181,7 +183,7 @@ TEST(Pattern, SubstitutionTemplates)
     EXPECT_EQ(Substitute("\\q\\\\\\$", text, info), "q\\$");
     EXPECT_EQ(Substitute("", text, info), "");
     EXPECT_EQ(Substitute("x\\", text, info), "<failed>");
-    EXPECT_EQ(Substitute("\\3", text, info), "<failed>");  // group 3 took no part
+    EXPECT_EQ(Substitute("\\3", text, info), "<failed>"); // group 3 took no part
     EXPECT_EQ(Substitute("a\\x4", text, info), "<failed>");
     EXPECT_EQ(Substitute("\\d256", text, info), "<failed>");
 
@@ -238,7 +240,8 @@ TEST(Pattern, RandomInputFuzz)
             for (int i = 0; i < textLength; i++)
                 text += alphabet[rng() % (sizeof(alphabet) - 1)];
             PatternMatchInfo info;
-            int start = textLength ? static_cast<int>(rng() % static_cast<unsigned>(textLength + 1)) : 0;
+            int start =
+                textLength ? static_cast<int>(rng() % static_cast<unsigned>(textLength + 1)) : 0;
             if (codePage != 1252)
                 start = 0;
             if (PatternMatch(prog.get(), text.data(), textLength, start, &info, rng() % 2 == 0))
@@ -306,8 +309,11 @@ TEST(Pattern, AgreesWithRegexEngineOnCommonSyntax)
                 continue;
             for (int g = 0; g < kRegexGroupSlots; g++)
             {
-                int start = regex->groupStart[g] ? static_cast<int>(regex->groupStart[g] - text.c_str()) : -1;
-                int end = regex->groupEnd[g] ? static_cast<int>(regex->groupEnd[g] - text.c_str()) : -1;
+                int start = regex->groupStart[g]
+                                ? static_cast<int>(regex->groupStart[g] - text.c_str())
+                                : -1;
+                int end =
+                    regex->groupEnd[g] ? static_cast<int>(regex->groupEnd[g] - text.c_str()) : -1;
                 ASSERT_EQ(info.start[g], start) << pattern << " on " << text << " group " << g;
                 ASSERT_EQ(info.end[g], end) << pattern << " on " << text << " group " << g;
             }
@@ -315,4 +321,37 @@ TEST(Pattern, AgreesWithRegexEngineOnCommonSyntax)
         RegexFree(regex);
     }
     EXPECT_GT(compared, 5000);
+}
+
+// Find in files (regex, on its worker) and the editor (patterns) match at the same time;
+// neither engine keeps working state outside the call.
+TEST(Pattern, EnginesMatchOnSeveralThreadsAtOnce)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; i++)
+        lines.push_back(std::string(static_cast<size_t>(i % 17), 'a') + (i % 3 ? "b" : "c") + "ab");
+    auto run = [&](std::vector<int>* pResults)
+    {
+        RegexProgram* regex = RegexCompile("(a|b)*c");
+        ProgramPtr prog = Compile("{a|b}*c");
+        for (int round = 0; round < 5; round++)
+        {
+            for (const std::string& line : lines)
+            {
+                PatternMatchInfo info;
+                pResults->push_back(RegexExecute(regex, line.c_str()) * 2 +
+                                    PatternMatch(prog.get(), line.data(),
+                                                 static_cast<int>(line.size()), 0, &info, true));
+            }
+        }
+        RegexFree(regex);
+    };
+    std::vector<int> alone, first, second;
+    run(&alone);
+    std::thread a(run, &first);
+    std::thread b(run, &second);
+    a.join();
+    b.join();
+    EXPECT_EQ(first, alone);
+    EXPECT_EQ(second, alone);
 }

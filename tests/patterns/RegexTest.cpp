@@ -85,8 +85,8 @@ TEST(Regex, ErrorsCarryTheirTexts)
     prog->program[0] = 0;
     EXPECT_EQ(RegexExecute(prog.get(), "x"), 0);
     SetRegexErrorHook(previous);
-    EXPECT_EQ(g_hookMessages,
-              (std::vector<std::string>{"invalid [] range", "NULL parameter", "corrupted program"}));
+    EXPECT_EQ(g_hookMessages, (std::vector<std::string>{"invalid [] range", "NULL parameter",
+                                                        "corrupted program"}));
 }
 
 TEST(Regex, ProgramSizeLimitIsExact)
@@ -106,12 +106,12 @@ TEST(Regex, ProgramBytesFollowTheNodeFormat)
     ASSERT_NE(prog, nullptr);
     // magic; branch -> end; literal "a"; star -> end with operand literal "b"; end.
     const std::vector<unsigned char> expected = {
-        0x9C,                   //
-        NodeBranch, 0, 16,      // at 1, next at 17
-        NodeLiteral, 0, 5, 'a', 0, // at 4
-        NodeStar, 0, 8,         // at 9, next at 17
-        NodeLiteral, 0, 0, 'b', 0, // at 12, the star's operand
-        NodeEnd, 0, 0};         // at 17
+        0x9C,                       //
+        NodeBranch,  0, 16,         // at 1, next at 17
+        NodeLiteral, 0, 5,  'a', 0, // at 4
+        NodeStar,    0, 8,          // at 9, next at 17
+        NodeLiteral, 0, 0,  'b', 0, // at 12, the star's operand
+        NodeEnd,     0, 0};         // at 17
     ASSERT_EQ(prog->programLength, static_cast<int>(expected.size()));
     EXPECT_EQ(std::vector<unsigned char>(prog->program, prog->program + prog->programLength),
               expected);
