@@ -4,17 +4,9 @@
 
 #include "syntax/SyntaxParsers.h"
 
-// Other-language parsers.
-CSyntaxParser* CreateSyntaxParserBasic() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserBatch() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserFortran() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserIni() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserIss() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserLisp() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserPascal() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserPerl() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserPython() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserSh() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserSiod() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserTcl() { return nullptr; }
-CSyntaxParser* CreateSyntaxParserTex() { return nullptr; }
+// Markup parsers.
+CSyntaxParser* CreateSyntaxParserAsp() { return nullptr; }
+CSyntaxParser* CreateSyntaxParserHtml() { return nullptr; }
+CSyntaxParser* CreateSyntaxParserPhp() { return nullptr; }
+CSyntaxParser* CreateSyntaxParserSgml() { return nullptr; }
+CSyntaxParser* CreateSyntaxParserXml() { return nullptr; }

@@ -1,0 +1,438 @@
+#include "syntax/SyntaxScript.h"
+
+CScriptSyntaxParser::SScan::SScan(const CTarvoTextLineInfo* line, SyntaxRun* runs, int* count)
+    : text(line), pLine(line), pRuns(count != nullptr ? runs : nullptr), pnCount(count),
+      nOwnRuns(count != nullptr ? *count : 0)
+{
+}
+
+CScriptSyntaxParser::CScriptSyntaxParser(int nId, const char* name, const char* extensions,
+                                         uint32_t dwFlags, const char* blockOpen,
+                                         const char* blockClose, const char* lineComment,
+                                         uint32_t dwCarriedBits)
+    : m_dwCarriedBits(dwCarriedBits)
+{
+    SetDefinition(nId, name, extensions, dwFlags, blockOpen, blockClose, lineComment);
+}
+
+CScriptSyntaxParser::~CScriptSyntaxParser() = default;
+
+void CScriptSyntaxParser::AddWordList(const char* const* words, int nColor, bool bNoCase)
+{
+    SList entry;
+    entry.list = {words, nColor, bNoCase};
+    entry.pSet = std::make_unique<CSyntaxKeywordSet>(words, bNoCase);
+    m_lists.push_back(std::move(entry));
+}
+
+int CScriptSyntaxParser::GetWordListCount() const
+{
+    return static_cast<int>(m_lists.size());
+}
+
+SSyntaxWordList CScriptSyntaxParser::GetWordList(int index) const
+{
+    if (index < 0 || index >= GetWordListCount())
+        return {nullptr, 0, false};
+    return m_lists[static_cast<size_t>(index)].list;
+}
+
+uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo* line,
+                                        SyntaxRun* runs, int* count)
+{
+    SScan scan(line, runs, count);
+    const int n = scan.Length();
+    if (n <= 0)
+        return state & m_dwCarriedBits;
+
+    scan.dwState = state;
+    scan.bFirstChar = (state & ~m_dwCarriedBits) == 0;
+    BeginLine(scan);
+
+    int pos = 0;
+    while (!scan.bStop)
+    {
+        if (scan.nWordStart >= 0 && (pos >= n || !IsWordAt(scan, pos)))
+        {
+            const int start = scan.nWordStart;
+            scan.nWordStart = -1;
+            scan.bNewRun = true;
+            const int resume = EndWord(scan, start, pos);
+            if (resume > pos)
+            {
+                // Only ASCII characters are ever consumed beyond the word.
+                scan.nPrevPrev = resume - 2;
+                scan.nPrev = resume - 1;
+                pos = resume;
+            }
+            if (scan.bStop)
+                break;
+        }
+        if (pos >= n)
+            break;
+        if (scan.bNewRun && scan.pRuns != nullptr)
+            StartRun(scan, pos);
+
+        scan.nPos = pos;
+        const int step = scan.text.Next(pos);
+        scan.nNext = step;
+        ScanChar(scan);
+        if (scan.nNext > step)
+        {
+            // Openers and closers consume only ASCII characters.
+            scan.nPrevPrev = scan.nNext - 2;
+            scan.nPrev = scan.nNext - 1;
+        }
+        else
+        {
+            scan.nPrevPrev = scan.nPrev;
+            scan.nPrev = pos;
+        }
+        pos = scan.nNext;
+    }
+    return SyntaxEndOfLineState(scan.text, scan.dwState, m_dwCarriedBits);
+}
+
+void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
+{
+    const int color = StateColor(scan.dwState);
+    if (color >= 0)
+    {
+        Emit(scan, pos, color);
+        scan.bNewRun = false;
+    }
+    else if (IsWordAt(scan, pos))
+    {
+        Emit(scan, pos, kSyntaxColorNormal);
+        scan.bNewRun = false;
+    }
+    else
+    {
+        // Every operator character is a run of its own, so new-run mode stays on.
+        Emit(scan, pos, kSyntaxColorOperator);
+    }
+}
+
+void CScriptSyntaxParser::ScanChar(SScan& scan) const
+{
+    if ((scan.dwState & kScriptLineComment) != 0)
+    {
+        // A line comment carried in by a trailing backslash: the run at the line start
+        // already coloured the whole line.
+        scan.bStop = true;
+        return;
+    }
+    if (scan.dwState != 0)
+    {
+        ScanRegion(scan);
+        return;
+    }
+    if (scan.bFirstChar && !IsSyntaxSpace(scan.Current()))
+    {
+        scan.bFirstChar = false;
+        if (ScanFirstChar(scan))
+            return;
+    }
+    if (ScanOpener(scan))
+        return;
+    if (scan.nWordStart < 0 && IsWordAt(scan, scan.nPos))
+        scan.nWordStart = scan.nPos;
+}
+
+int CScriptSyntaxParser::StateColor(uint32_t state) const
+{
+    if ((state & (kScriptLineComment | kScriptBlockComment)) != 0)
+        return kSyntaxColorComment;
+    if ((state & kScriptStringBits) != 0)
+        return kSyntaxColorString;
+    if ((state & kScriptDirective) != 0)
+        return kSyntaxColorPreprocessor;
+    return -1;
+}
+
+void CScriptSyntaxParser::ScanRegion(SScan& scan) const
+{
+    if ((scan.dwState & kScriptStringBits) != 0)
+        ScanString(scan);
+}
+
+bool CScriptSyntaxParser::ScanOpener(SScan& scan) const
+{
+    return OpenString(scan);
+}
+
+int CScriptSyntaxParser::EndWord(SScan& scan, int start, int end) const
+{
+    if (scan.pRuns != nullptr)
+    {
+        const int color = ClassifyWord(scan, start, end);
+        if (color >= 0)
+            Emit(scan, start, color);
+    }
+    return end;
+}
+
+int CScriptSyntaxParser::ClassifyWord(SScan& scan, int start, int end) const
+{
+    const int color = ListColor(scan, start, end);
+    if (color >= 0)
+        return color;
+    if (IsNumber(reinterpret_cast<const char*>(scan.text.pText + start), end - start))
+        return kSyntaxColorNumber;
+    if (m_bFunctionNames && NextNonBlankIs(scan, end, '('))
+        return kSyntaxColorFunction;
+    return -1;
+}
+
+void CScriptSyntaxParser::Emit(SScan& scan, int pos, int nColor) const
+{
+    if (scan.pRuns == nullptr)
+        return;
+    const int n = *scan.pnCount;
+    if (n > scan.nOwnRuns && scan.pRuns[n - 1].nStart == pos)
+    {
+        // Same start as our own previous run: the later colour wins, as it would if the
+        // run were appended, and the array stays free of dead entries.
+        scan.pRuns[n - 1].nColor = nColor;
+        return;
+    }
+    AddRun(scan.pLine, pos, nColor, scan.pRuns, scan.pnCount);
+}
+
+void CScriptSyntaxParser::StartLineComment(SScan& scan, int pos) const
+{
+    Emit(scan, pos, kSyntaxColorComment);
+    scan.dwState |= kScriptLineComment;
+    scan.bStop = true;
+}
+
+void CScriptSyntaxParser::OpenRegion(SScan& scan, uint32_t bit, int nColor, int width) const
+{
+    Emit(scan, scan.nPos, nColor);
+    scan.dwState |= bit;
+    scan.bNewRun = false;
+    if (width > 1)
+        scan.nNext = scan.nPos + width;
+}
+
+void CScriptSyntaxParser::CloseRegion(SScan& scan, uint32_t bit, int width) const
+{
+    scan.dwState &= ~bit;
+    scan.bNewRun = true;
+    if (width > 1)
+        scan.nNext = scan.nPos + width;
+}
+
+bool CScriptSyntaxParser::OpenString(SScan& scan) const
+{
+    const unsigned char c = scan.Current();
+    if (c == '"')
+    {
+        OpenRegion(scan, kScriptString, kSyntaxColorString, 1);
+        return true;
+    }
+    if (c == '\'' && m_bSingleQuoteStrings &&
+        (scan.nPrev < 0 || !IsWordByte(scan.At(scan.nPrev))))
+    {
+        OpenRegion(scan, kScriptCharString, kSyntaxColorString, 1);
+        return true;
+    }
+    return false;
+}
+
+void CScriptSyntaxParser::ScanString(SScan& scan) const
+{
+    const unsigned char quote = (scan.dwState & kScriptString) != 0 ? '"' : '\'';
+    if (scan.Current() == quote && !IsEscaped(scan))
+        CloseRegion(scan, kScriptStringBits, 1);
+}
+
+bool CScriptSyntaxParser::IsEscaped(const SScan& scan) const
+{
+    if (scan.nPrev < 0 || scan.At(scan.nPrev) != '\\')
+        return false;
+    return scan.nPrevPrev < 0 || scan.At(scan.nPrevPrev) != '\\';
+}
+
+bool CScriptSyntaxParser::MatchesAt(const SScan& scan, int pos, const char* text) const
+{
+    const int n = scan.Length();
+    for (; *text != 0; ++text, ++pos)
+    {
+        if (pos >= n || scan.At(pos) != static_cast<unsigned char>(*text))
+            return false;
+    }
+    return true;
+}
+
+bool CScriptSyntaxParser::MatchesAtNoCase(const SScan& scan, int pos, const char* text) const
+{
+    const int n = scan.Length();
+    for (; *text != 0; ++text, ++pos)
+    {
+        if (pos >= n)
+            return false;
+        unsigned char c = scan.At(pos);
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<unsigned char>(c - 'A' + 'a');
+        unsigned char t = static_cast<unsigned char>(*text);
+        if (t >= 'A' && t <= 'Z')
+            t = static_cast<unsigned char>(t - 'A' + 'a');
+        if (c != t)
+            return false;
+    }
+    return true;
+}
+
+bool CScriptSyntaxParser::IsWordAt(const SScan& scan, int pos) const
+{
+    const unsigned char c = scan.At(pos);
+    if (IsWordByte(c))
+        return true;
+    if (c != '.' || pos == 0)
+        return false;
+    // The character before: in a double-byte code page the byte before may be the trail
+    // byte of a character whose lead byte is above 127.
+    const int before = pos - 1;
+    if (IsSyntaxAlphaLike(scan.At(before)) ||
+        (scan.text.bDbcs && IsTrailByte(scan.pLine, before)))
+        return false;
+    return pos + 1 >= scan.Length() || !IsSyntaxAlphaLike(scan.At(pos + 1));
+}
+
+int CScriptSyntaxParser::ListColor(const SScan& scan, int start, int end) const
+{
+    const char* word = reinterpret_cast<const char*>(scan.text.pText + start);
+    for (const SList& entry : m_lists)
+    {
+        if (entry.pSet->Contains(word, end - start))
+            return entry.list.nColor;
+    }
+    return -1;
+}
+
+bool CScriptSyntaxParser::NextNonBlankIs(const SScan& scan, int from, unsigned char c) const
+{
+    const int i = FindNextNonSpace(scan.text.pText, scan.Length(), from);
+    return i < scan.Length() && scan.At(i) == c;
+}
+
+bool CScriptHashCommentParser::ScanOpener(SScan& scan) const
+{
+    if (scan.Current() == '#')
+    {
+        StartLineComment(scan, scan.nPos);
+        return true;
+    }
+    return OpenString(scan);
+}
+
+CScriptPascalCommentParser::CScriptPascalCommentParser(int nId, const char* name,
+                                                       const char* extensions, uint32_t dwFlags,
+                                                       const char* blockOpen,
+                                                       const char* blockClose,
+                                                       const char* lineComment)
+    : CScriptSyntaxParser(nId, name, extensions, dwFlags, blockOpen, blockClose, lineComment,
+                          kScriptBlockComment | kScriptBraceComment)
+{
+}
+
+int CScriptPascalCommentParser::StateColor(uint32_t state) const
+{
+    if ((state & kScriptBraceComment) != 0)
+        return kSyntaxColorComment;
+    return CScriptSyntaxParser::StateColor(state);
+}
+
+void CScriptPascalCommentParser::ScanRegion(SScan& scan) const
+{
+    if ((scan.dwState & kScriptBlockComment) != 0)
+    {
+        if (MatchesAt(scan, scan.nPos, "*)"))
+            CloseRegion(scan, kScriptBlockComment, 2);
+        return;
+    }
+    if ((scan.dwState & kScriptBraceComment) != 0)
+    {
+        if (scan.Current() == '}')
+            CloseRegion(scan, kScriptBraceComment, 1);
+        return;
+    }
+    CScriptSyntaxParser::ScanRegion(scan);
+}
+
+bool CScriptPascalCommentParser::OpenComment(SScan& scan) const
+{
+    const unsigned char c = scan.Current();
+    if (c == '/' && MatchesAt(scan, scan.nPos, "//"))
+    {
+        StartLineComment(scan, scan.nPos);
+        return true;
+    }
+    if (c == '(' && MatchesAt(scan, scan.nPos, "(*"))
+    {
+        OpenRegion(scan, kScriptBlockComment, kSyntaxColorComment, 2);
+        return true;
+    }
+    if (c == '{')
+    {
+        OpenRegion(scan, kScriptBraceComment, kSyntaxColorComment, 1);
+        return true;
+    }
+    return false;
+}
+
+bool CScriptPascalCommentParser::ScanOpener(SScan& scan) const
+{
+    return OpenComment(scan) || OpenString(scan);
+}
+
+CScriptLispParser::CScriptLispParser(int nId, const char* name, const char* extensions,
+                                     uint32_t dwFlags)
+    : CScriptSyntaxParser(nId, name, extensions, dwFlags, ";|", "|;", ";", kScriptBlockComment)
+{
+    m_bSingleQuoteStrings = false;
+}
+
+void CScriptLispParser::ScanRegion(SScan& scan) const
+{
+    if ((scan.dwState & kScriptBlockComment) != 0)
+    {
+        if (MatchesAt(scan, scan.nPos, "|;"))
+            CloseRegion(scan, kScriptBlockComment, 2);
+        return;
+    }
+    CScriptSyntaxParser::ScanRegion(scan);
+}
+
+bool CScriptLispParser::ScanOpener(SScan& scan) const
+{
+    if (scan.Current() == ';')
+    {
+        if (MatchesAt(scan, scan.nPos, ";|"))
+            OpenRegion(scan, kScriptBlockComment, kSyntaxColorComment, 2);
+        else
+            StartLineComment(scan, scan.nPos);
+        return true;
+    }
+    return OpenString(scan);
+}
+
+int CScriptLispParser::ClassifyWord(SScan& scan, int start, int end) const
+{
+    const int color = ListColor(scan, start, end);
+    if (color >= 0)
+    {
+        if (end - start >= 5 && MatchesAtNoCase(scan, start, "defun"))
+            scan.bKeywordSeen = true;
+        return color;
+    }
+    if (IsNumber(reinterpret_cast<const char*>(scan.text.pText + start), end - start))
+        return kSyntaxColorNumber;
+    if (end < scan.Length() && scan.At(end) == '(')
+        return kSyntaxColorFunction;
+    const int before = FindPrevNonSpace(scan.text.pText, start);
+    if (before >= 0 && scan.At(before) == '(' && !scan.bKeywordSeen)
+        return kSyntaxColorFunction;
+    return -1;
+}
