@@ -231,8 +231,7 @@ private:
     {
         auto node = std::make_unique<SPatternNode>();
         *node = SPatternNode{type, 0, nullptr, nullptr, nullptr, nullptr, 0};
-        m_nodes.reserve(m_nodes.size() + 1);
-        m_nodes.push_back(node.get());
+        m_nodes.push_back(node.get()); // on failure the unique_ptr still frees the node
         return node.release();
     }
 

@@ -355,3 +355,77 @@ TEST(Pattern, EnginesMatchOnSeveralThreadsAtOnce)
     EXPECT_EQ(first, alone);
     EXPECT_EQ(second, alone);
 }
+
+// Properties that hold whatever the pattern: whether a match exists and where the leftmost
+// one starts do not depend on greedy or lazy operators, and a non-capturing group around the
+// whole pattern changes nothing at all.
+TEST(Pattern, LazinessAndWrappingKeepTheLeftmostMatch)
+{
+    std::mt19937 rng(99);
+    const char* atoms[] = {"a", "b", "A", ".", "[ab]", "[^a]", "\\w", "\\S", "<", ">", "^", "$"};
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    std::function<std::string(int)> gen = [&](int depth) -> std::string
+    {
+        std::string out;
+        int pieces = 1 + pick(4);
+        for (int i = 0; i < pieces; i++)
+        {
+            int kind = pick(8);
+            if (depth < 2 && kind == 0)
+                out += "(" + gen(depth + 1) + ")";
+            else if (depth < 2 && kind == 1)
+                out += "{" + gen(depth + 1) + "}";
+            else
+                out += atoms[pick(12)];
+            int q = pick(8);
+            if (q < 3)
+                out += "*+?"[q];
+            if (i + 1 < pieces && pick(6) == 0)
+                out += "|";
+        }
+        return out;
+    };
+    int compared = 0;
+    for (int round = 0; round < 1200; round++)
+    {
+        std::string pattern = gen(0);
+        std::string lazy = pattern;
+        for (size_t i = 0; i < lazy.size(); i++)
+        {
+            if (lazy[i] == '\\')
+                i++;
+            else if (lazy[i] == '*')
+                lazy[i] = '@';
+            else if (lazy[i] == '+')
+                lazy[i] = '#';
+        }
+        ProgramPtr prog = Compile(pattern);
+        ProgramPtr lazyProg = Compile(lazy);
+        ProgramPtr wrapped = Compile("{" + pattern + "}");
+        ASSERT_EQ(prog == nullptr, lazyProg == nullptr) << pattern;
+        ASSERT_EQ(prog == nullptr, wrapped == nullptr) << pattern;
+        if (!prog)
+            continue;
+        for (int t = 0; t < 6; t++)
+        {
+            std::string text;
+            int length = pick(10);
+            for (int i = 0; i < length; i++)
+                text += "abA -"[pick(5)];
+            bool caseSensitive = pick(2) == 0;
+            PatternMatchInfo info, lazyInfo, wrappedInfo;
+            int found = PatternMatch(prog.get(), text.data(), length, 0, &info, caseSensitive);
+            ASSERT_EQ(found, PatternMatch(lazyProg.get(), text.data(), length, 0, &lazyInfo,
+                                          caseSensitive))
+                << pattern << " / " << lazy << " on '" << text << "'";
+            ASSERT_EQ(found, PatternMatch(wrapped.get(), text.data(), length, 0, &wrappedInfo,
+                                          caseSensitive));
+            compared++;
+            if (!found)
+                continue;
+            EXPECT_EQ(info.start[0], lazyInfo.start[0]) << pattern << " on '" << text << "'";
+            EXPECT_EQ(0, std::memcmp(&info, &wrappedInfo, sizeof info)) << pattern;
+        }
+    }
+    EXPECT_GT(compared, 3000);
+}
