@@ -3,9 +3,7 @@
 #include "app/AppFolders.h"
 #include "platform/ProfileStore.h"
 
-CUserData::CUserData() : m_fileFilters("Recent\\FileFilters", "%02d", 50)
-{
-}
+CUserData::CUserData() : m_fileFilters("Recent\\FileFilters", "%02d", 50) {}
 
 void CUserData::Load(CProfileStore& store, int nMaxFiles)
 {

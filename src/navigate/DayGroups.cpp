@@ -62,7 +62,7 @@ int GetDayGroup(int64_t tRecord, int64_t tNow)
 std::array<std::string, DayGroupCount> GetDayGroupLabels(int64_t tNow, const std::string& strTitle)
 {
     static const char* const kDayLabels[] = {
-        "Today - ", "Yesterday - ", "2 days ago - ", "3 days ago - ",
+        "Today - ",      "Yesterday - ",  "2 days ago - ", "3 days ago - ",
         "4 days ago - ", "5 days ago - ", "6 days ago - ",
     };
     std::array<std::string, DayGroupCount> labels;

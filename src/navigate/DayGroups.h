@@ -9,10 +9,10 @@
 // Group ids, in the order the pages create them.
 enum EDayGroup : int
 {
-    DayGroupTitle = 0,     // every item starts here; its label is the page's title
-    DayGroupToday = 1,     // 1 .. 7: today, yesterday, 2 .. 6 days ago
-    DayGroupOlder = 8,     // more than 6 days ago, or in the future
-    DayGroupUnknown = 9,   // no time recorded
+    DayGroupTitle = 0,   // every item starts here; its label is the page's title
+    DayGroupToday = 1,   // 1 .. 7: today, yesterday, 2 .. 6 days ago
+    DayGroupOlder = 8,   // more than 6 days ago, or in the future
+    DayGroupUnknown = 9, // no time recorded
     DayGroupCount = 10,
 };
 

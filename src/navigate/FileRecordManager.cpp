@@ -134,8 +134,8 @@ EFileRecordLoadResult CFileRecordManager::LoadFileRecords(const std::string& str
     {
         if (PathExists(strPath))
         {
-            m_strLoadMessage = std::string("The ") + m_pszListName + " file \"" + strPath +
-                               "\" cannot be read.";
+            m_strLoadMessage =
+                std::string("The ") + m_pszListName + " file \"" + strPath + "\" cannot be read.";
             return EFileRecordLoadResult::Unreadable;
         }
         return EFileRecordLoadResult::Missing;
@@ -143,7 +143,8 @@ EFileRecordLoadResult CFileRecordManager::LoadFileRecords(const std::string& str
     if (data.empty())
         return EFileRecordLoadResult::Missing;
 
-    auto refuse = [&](EFileRecordLoadResult result, const std::string& strWhy) {
+    auto refuse = [&](EFileRecordLoadResult result, const std::string& strWhy)
+    {
         m_strUnreadFile = strPath;
         m_strLoadMessage = std::string("The ") + m_pszListName + " file \"" + strPath + "\" " +
                            strWhy + " Its content is kept as \"" + strPath +
@@ -156,9 +157,9 @@ EFileRecordLoadResult CFileRecordManager::LoadFileRecords(const std::string& str
     // keeps a single copy of a large file in memory.
     pugi::xml_parse_result parsed = document.load_buffer_inplace(data.data(), data.size());
     if (!parsed)
-        return refuse(EFileRecordLoadResult::Unreadable,
-                      std::string("is not well-formed XML (") + parsed.description() + " at offset " +
-                          std::to_string(parsed.offset) + ").");
+        return refuse(EFileRecordLoadResult::Unreadable, std::string("is not well-formed XML (") +
+                                                             parsed.description() + " at offset " +
+                                                             std::to_string(parsed.offset) + ").");
 
     pugi::xml_node root = document.child(m_pszRootName);
     if (!root)
@@ -166,8 +167,9 @@ EFileRecordLoadResult CFileRecordManager::LoadFileRecords(const std::string& str
                       std::string("has no element \"") + m_pszRootName + "\".");
     std::string version = root.attribute("Version").as_string();
     if (version != kVersion)
-        return refuse(EFileRecordLoadResult::WrongFormat,
-                      "has the version \"" + version + "\"; only \"" + kVersion + "\" can be read.");
+        return refuse(EFileRecordLoadResult::WrongFormat, "has the version \"" + version +
+                                                              "\"; only \"" + kVersion +
+                                                              "\" can be read.");
 
     for (pugi::xml_node element = root.child(m_pszRecordName); element;
          element = element.next_sibling(m_pszRecordName))
@@ -218,7 +220,8 @@ int CFileRecordManager::SaveFileRecords(const std::string& strPath)
             return -1;
         m_strUnreadFile.clear();
     }
-    auto produce = [&](CFileContentSink& sink) {
+    auto produce = [&](CFileContentSink& sink)
+    {
         SSinkWriter writer(sink);
         document.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
     };
@@ -235,14 +238,11 @@ int CFileRecordManager::AddFileRecord(const std::string& strPath, int nType, int
     if (path.empty() || path.find('\0') != std::string::npos)
         return -1;
 
+    std::vector<bool> same(m_records.size());
+    for (size_t i = 0; i < m_records.size(); ++i)
+        same[i] = !IsDifferentFileRecord(path, nType, *m_records[i], m_records[i]->nType);
     m_pAddingPath = &path;
-    for (size_t i = 0; i < m_records.size();)
-    {
-        if (!IsDifferentFileRecord(path, nType, *m_records[i], m_records[i]->nType))
-            RemoveAt(i);
-        else
-            ++i;
-    }
+    RemoveMarked(same);
     m_pAddingPath = nullptr;
 
     auto record = std::make_unique<SFileRecord>();
@@ -261,8 +261,12 @@ int CFileRecordManager::AddFileRecord(const std::string& strPath, int nType, int
     if (m_pObserver)
         m_pObserver->OnFileRecordAdded(*m_records.front());
 
-    while (m_records.size() > static_cast<size_t>(m_nLimit))
-        RemoveAt(static_cast<size_t>(m_nLimit));
+    if (m_records.size() > static_cast<size_t>(m_nLimit))
+    {
+        std::vector<bool> beyond(m_records.size(), false);
+        std::fill(beyond.begin() + m_nLimit, beyond.end(), true);
+        RemoveMarked(beyond);
+    }
     return 0;
 }
 
@@ -306,9 +310,36 @@ void CFileRecordManager::RemoveAt(size_t nIndex)
     OnRecordRemoved(*record);
 }
 
-void CFileRecordManager::OnRecordRemoved(const SFileRecord&)
+void CFileRecordManager::RemoveMarked(const std::vector<bool>& marked)
 {
+    // In passes over the whole list rather than one erase per record, so that trimming a
+    // long loaded list to its limit, or dropping many duplicates, stays linear. The page
+    // hears of every record while the list is still whole.
+    bool bAny = false;
+    for (size_t i = 0; i < m_records.size(); ++i)
+        if (marked[i])
+        {
+            bAny = true;
+            if (m_pObserver)
+                m_pObserver->OnFileRecordRemoving(*m_records[i]);
+        }
+    if (!bAny)
+        return;
+    std::vector<std::unique_ptr<SFileRecord>> removed;
+    size_t nKept = 0;
+    for (size_t i = 0; i < m_records.size(); ++i)
+    {
+        if (marked[i])
+            removed.push_back(std::move(m_records[i]));
+        else
+            m_records[nKept++] = std::move(m_records[i]);
+    }
+    m_records.resize(nKept);
+    for (const auto& record : removed)
+        OnRecordRemoved(*record);
 }
+
+void CFileRecordManager::OnRecordRemoved(const SFileRecord&) {}
 
 void CFileRecordManager::UpdateFileRecordMenu(SFileRecordMenuState& state)
 {
@@ -349,9 +380,7 @@ int CFileRecordManager::FindRecord(const SFileRecord* pRecord) const
     return -1;
 }
 
-CFavoritesManager::CFavoritesManager() : CFileRecordManager("Favorites", "Favorite", "favorites")
-{
-}
+CFavoritesManager::CFavoritesManager() : CFileRecordManager("Favorites", "Favorite", "favorites") {}
 
 bool CFavoritesManager::IsFavorite(const std::string& strPath) const
 {
@@ -368,6 +397,4 @@ void CFavoritesManager::OnRecordRemoved(const SFileRecord& record)
         m_pMarkObserver->OnFavoriteMarkCleared(record.strPath);
 }
 
-CHistoryManager::CHistoryManager() : CFileRecordManager("Records", "Record", "history")
-{
-}
+CHistoryManager::CHistoryManager() : CFileRecordManager("Records", "Record", "history") {}

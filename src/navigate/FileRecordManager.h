@@ -90,7 +90,10 @@ public:
     int RemoveFileRecords(std::vector<int> indices);
 
     int GetCount() const { return static_cast<int>(m_records.size()); }
-    const SFileRecord& GetAt(int nIndex) const { return *m_records.at(static_cast<size_t>(nIndex)); }
+    const SFileRecord& GetAt(int nIndex) const
+    {
+        return *m_records.at(static_cast<size_t>(nIndex));
+    }
     // Index of the record with that address, or -1.
     int FindRecord(const SFileRecord* pRecord) const;
 
@@ -117,6 +120,9 @@ protected:
     // Called after a record has left the list; the record is still valid.
     virtual void OnRecordRemoved(const SFileRecord& record);
     void RemoveAt(size_t nIndex);
+    // Removes the records whose entry in marked (one per record) is true, keeping the
+    // order of the others.
+    void RemoveMarked(const std::vector<bool>& marked);
 
     std::vector<std::unique_ptr<SFileRecord>> m_records;
     // The path being added while AddFileRecord drops its older records; null otherwise.

@@ -84,7 +84,8 @@ bool WriteFileReplacing(const std::string& strPath, const std::string& data, std
 }
 
 bool WriteFileReplacing(const std::string& strLinkPath,
-                        const std::function<void(CFileContentSink&)>& produce, std::string& strError)
+                        const std::function<void(CFileContentSink&)>& produce,
+                        std::string& strError)
 {
     if (strLinkPath.empty())
     {
@@ -102,7 +103,8 @@ bool WriteFileReplacing(const std::string& strLinkPath,
         strError = Describe("Cannot create a temporary file beside", strPath, errno);
         return false;
     }
-    auto fail = [&](const char* pszWhat, const std::string& strWhere) {
+    auto fail = [&](const char* pszWhat, const std::string& strWhere)
+    {
         int nError = errno;
         if (fd >= 0)
             ::close(fd);

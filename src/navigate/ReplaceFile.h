@@ -23,7 +23,8 @@ bool WriteFileReplacing(const std::string& strPath, const std::string& data, std
 // The same with the content produced piece by piece, so a large file is never held whole
 // in memory.
 bool WriteFileReplacing(const std::string& strPath,
-                        const std::function<void(CFileContentSink&)>& produce, std::string& strError);
+                        const std::function<void(CFileContentSink&)>& produce,
+                        std::string& strError);
 
 // Reads a whole file into data. Returns false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& strPath, std::string& data);

@@ -91,11 +91,14 @@ TEST_F(UserData, LimitZeroLoadsNothingKeepsNothingAndSavesEmptyLists)
     data.Load(m_store, 0, m_history, m_favorites);
     EXPECT_EQ(data.GetHistory().GetCount(), 0);
     EXPECT_EQ(data.GetFavorites().GetCount(), 0);
-    EXPECT_EQ(data.GetHistory().AddFileRecord("/c.txt", FileRecordText, 0, 0, 0, 0, -1, -1, -1, -1), 0);
+    EXPECT_EQ(data.GetHistory().AddFileRecord("/c.txt", FileRecordText, 0, 0, 0, 0, -1, -1, -1, -1),
+              0);
     EXPECT_EQ(data.GetHistory().GetCount(), 0);
     ASSERT_TRUE(data.Save(m_store));
-    EXPECT_EQ(Read(m_history), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Records Version=\"2.0.0\" />\n");
-    EXPECT_EQ(Read(m_favorites), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Favorites Version=\"2.0.0\" />\n");
+    EXPECT_EQ(Read(m_history),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Records Version=\"2.0.0\" />\n");
+    EXPECT_EQ(Read(m_favorites),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Favorites Version=\"2.0.0\" />\n");
 }
 
 TEST_F(UserData, SmallerLimitSavesOnlyTheNewestRecords)

@@ -69,8 +69,10 @@ TEST_F(DayGroups, CalendarDaysNotDayLengthsDecide)
 
     // The day the clocks go forward has 23 hours and the day they go back 25: 23:30 on
     // the day before is still yesterday, though 24.5 or 25.5 hours have passed.
-    EXPECT_EQ(GetDayGroup(Local(2024, 3, 30, 23, 30), Local(2024, 4, 1, 0, 0) - 1), DayGroupToday + 1);
-    EXPECT_EQ(GetDayGroup(Local(2024, 10, 26, 23, 30), Local(2024, 10, 27, 23, 59)), DayGroupToday + 1);
+    EXPECT_EQ(GetDayGroup(Local(2024, 3, 30, 23, 30), Local(2024, 4, 1, 0, 0) - 1),
+              DayGroupToday + 1);
+    EXPECT_EQ(GetDayGroup(Local(2024, 10, 26, 23, 30), Local(2024, 10, 27, 23, 59)),
+              DayGroupToday + 1);
     EXPECT_EQ(GetDayGroup(Local(2024, 10, 27, 0, 0), Local(2024, 10, 27, 23, 59)), DayGroupToday);
 }
 

@@ -49,7 +49,8 @@ protected:
     std::string Path(const std::string& name) const { return (m_folder / name).string(); }
     size_t CountFiles() const
     {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()));
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()));
     }
 
     fs::path m_folder;
@@ -60,7 +61,8 @@ TEST_F(FileRecordFile, LoadNormalisesValuesAndSaveWritesTheExactFormat)
 {
     CHistoryManager history;
     history.SetLimit(1000);
-    ASSERT_EQ(history.LoadFileRecords(DataPath("history_input.xml")), EFileRecordLoadResult::Loaded);
+    ASSERT_EQ(history.LoadFileRecords(DataPath("history_input.xml")),
+              EFileRecordLoadResult::Loaded);
     ASSERT_EQ(history.GetCount(), 5);
 
     const SFileRecord& text = history.GetAt(0);
@@ -77,7 +79,8 @@ TEST_F(FileRecordFile, LoadNormalisesValuesAndSaveWritesTheExactFormat)
     EXPECT_EQ(odd.nScrollPosX, 0);
     EXPECT_EQ(odd.nCursorPosY, 2147483647);
     EXPECT_EQ(odd.nLastAccessTime, 4102444800); // 2100-01-01 survives, not cut to 32 bits
-    EXPECT_EQ(history.GetAt(3).strPath, "/home/u/\xC3\x9Cn\xC3\xAF" "code <1>.txt");
+    EXPECT_EQ(history.GetAt(3).strPath, "/home/u/\xC3\x9Cn\xC3\xAF"
+                                        "code <1>.txt");
     EXPECT_EQ(history.GetAt(4).strPath, ""); // kept as it was read
 
     const std::string saved = Path("History");
@@ -99,7 +102,8 @@ TEST_F(FileRecordFile, FavoritesUseTheirOwnElementsAndEmptyListsWriteAnEmptyRoot
     favorites.SetLimit(3);
     const std::string path = Path("Favorites");
     ASSERT_EQ(favorites.SaveFileRecords(path), 0);
-    EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Favorites Version=\"2.0.0\" />\n");
+    EXPECT_EQ(ReadFile(path),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Favorites Version=\"2.0.0\" />\n");
 
     for (const char* name : {"/1", "/2", "/3"})
         favorites.AddFileRecord(name, FileRecordText, 0, 0, 0, 0, -1, -1, -1, -1);
@@ -108,7 +112,8 @@ TEST_F(FileRecordFile, FavoritesUseTheirOwnElementsAndEmptyListsWriteAnEmptyRoot
     ASSERT_EQ(favorites.SaveFileRecords(path), 0);
     const std::string data = ReadFile(path);
     EXPECT_NE(data.find("\t<Favorite FilePath=\"/5\" ScrollPosX=\"0\""), std::string::npos) << data;
-    EXPECT_NE(data.find("<Favorite FilePath=\"/4\" FileType=\"Binary\""), std::string::npos) << data;
+    EXPECT_NE(data.find("<Favorite FilePath=\"/4\" FileType=\"Binary\""), std::string::npos)
+        << data;
 
     // A history reader finds no history in a favorites file.
     CHistoryManager history;
@@ -162,11 +167,13 @@ TEST_F(FileRecordFile, UnicodeFileWithByteOrderMarkIsRead)
     history.SetLimit(10);
     ASSERT_EQ(history.LoadFileRecords(DataPath("utf16.xml")), EFileRecordLoadResult::Loaded);
     ASSERT_EQ(history.GetCount(), 1);
-    EXPECT_EQ(history.GetAt(0).strPath, "/home/u/\xC3\xBC" "ber.txt");
+    EXPECT_EQ(history.GetAt(0).strPath, "/home/u/\xC3\xBC"
+                                        "ber.txt");
     EXPECT_EQ(history.GetAt(0).nCursorPosY, 5);
 }
 
-class BadHistoryFile : public ::testing::TestWithParam<std::pair<const char*, EFileRecordLoadResult>>
+class BadHistoryFile
+    : public ::testing::TestWithParam<std::pair<const char*, EFileRecordLoadResult>>
 {
 };
 
@@ -194,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair("nested_root.xml", EFileRecordLoadResult::WrongFormat),
                       // A folder cannot be read as a file.
                       std::make_pair(".", EFileRecordLoadResult::Unreadable)),
-    [](const auto& info) {
+    [](const auto& info)
+    {
         std::string name = info.param.first;
         if (name == ".")
             return std::string("folder");
@@ -218,7 +226,8 @@ TEST_F(FileRecordFile, MissingOrEmptyFileIsNothingToRead)
 
 TEST_F(FileRecordFile, AFileThatCouldNotBeReadIsKeptBeforeItIsOverwritten)
 {
-    const std::string newer = "<?xml version=\"1.0\"?>\n<Records Version=\"3.0.0\"><Record FilePath=\"/a\"/></Records>\n";
+    const std::string newer =
+        "<?xml version=\"1.0\"?>\n<Records Version=\"3.0.0\"><Record FilePath=\"/a\"/></Records>\n";
     WriteFile(Path("History"), newer);
     CHistoryManager history;
     history.SetLimit(10);
@@ -242,7 +251,8 @@ TEST_F(FileRecordFile, FailedSaveLeavesTheOldFileIntactAndNoTemporaryFile)
     ASSERT_EQ(history.SaveFileRecords(path), 0);
     const std::string old = ReadFile(path);
     for (int i = 0; i < 50; ++i)
-        history.AddFileRecord("/new" + std::to_string(i), FileRecordText, 0, 0, 0, 0, -1, -1, -1, -1);
+        history.AddFileRecord("/new" + std::to_string(i), FileRecordText, 0, 0, 0, 0, -1, -1, -1,
+                              -1);
 
     // A disk that fills up: writes beyond 200 bytes fail (EFBIG instead of a signal).
     struct rlimit saved;

@@ -26,7 +26,10 @@ class CPageItems : public CFileRecordObserver
 {
 public:
     std::vector<const SFileRecord*> items;
-    void OnFileRecordAdded(const SFileRecord& record) override { items.insert(items.begin(), &record); }
+    void OnFileRecordAdded(const SFileRecord& record) override
+    {
+        items.insert(items.begin(), &record);
+    }
     void OnFileRecordRemoving(const SFileRecord& record) override
     {
         for (auto it = items.begin(); it != items.end(); ++it)
