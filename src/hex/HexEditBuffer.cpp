@@ -336,17 +336,17 @@ void CTarvoHexEditBuffer::CloseFile()
     m_nFileLength = 0;
 }
 
+// A failed open leaves the buffer as it was, so that a file still open keeps the access
+// flags that describe it.
 bool CTarvoHexEditBuffer::Open(const std::string& path)
 {
-    m_bReadOnlyAccess = false;
-    m_bSharedAccess = false;
-    m_bReadOnly = false;
     SOpenFile opened;
     if (!OpenFile(path, opened))
     {
         return false;
     }
     AdoptFile(opened, path);
+    m_bReadOnly = false;
     return true;
 }
 

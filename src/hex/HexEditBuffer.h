@@ -77,7 +77,8 @@ public:
     virtual bool Undo(CHexBufferView* pSender, int32_t nRecord);
     // Opens the file (without building pieces: call AttachFileData next). Shows the path
     // and the reason and returns false when it cannot be opened, is not a plain file, or
-    // is 4 GiB or larger.
+    // is 4 GiB or larger; then nothing changes. On success the access flags describe the
+    // new file and the read-only switch is off.
     virtual bool Open(const std::string& path);
     virtual bool IsModified() const { return m_bModified; }
     // Appends a record (data copied for count bytes when given); returns its index.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string.h> // memrchr
 
 namespace
 {
@@ -147,6 +148,9 @@ CHexSearcher::CHexSearcher(const SHexPattern& pattern)
             m_nShiftAfterLast = m - 1 - i;
         }
     }
+    // A byte that matches in one form only can be looked for with memchr.
+    m_bSingleFormLast = m > 0 && (!m_bIgnoreCase || LowerAscii(m_pattern[m - 1]) == m_pattern[m - 1]);
+    m_bSingleFormFirst = m > 0 && (!m_bIgnoreCase || LowerAscii(m_pattern[0]) == m_pattern[0]);
     m_nShiftAfterFirst = m;
     for (uint32_t i = m; i-- > 1;)
     {
@@ -189,6 +193,28 @@ int64_t CHexSearcher::FindInBlock(const uint8_t* pBlock, size_t nLength, size_t 
     }
     // i is the index of the byte under the pattern's last byte.
     size_t i = nFrom + m - 1;
+    if (m_bSingleFormLast)
+    {
+        // Every alignment whose last byte differs from the pattern's cannot match; memchr
+        // finds the next one that can many bytes at a time, which a table walk of at most
+        // m bytes per step cannot match on long data.
+        const uint8_t last = m_pattern[m - 1];
+        while (i < nLength)
+        {
+            const void* pFound = std::memchr(pBlock + i, last, nLength - i);
+            if (pFound == nullptr)
+            {
+                return -1;
+            }
+            i = static_cast<size_t>(static_cast<const uint8_t*>(pFound) - pBlock);
+            if (MatchesAt(pBlock + i - (m - 1)))
+            {
+                return static_cast<int64_t>(i - (m - 1));
+            }
+            i += m_nShiftAfterLast;
+        }
+        return -1;
+    }
     const uint32_t* const table = m_forward;
     while (i < nLength)
     {
@@ -217,6 +243,25 @@ int64_t CHexSearcher::FindLastInBlock(const uint8_t* pBlock, size_t nLength,
     }
     // i is the index of the byte under the pattern's first byte.
     int64_t i = static_cast<int64_t>(std::min(nLastStart, nLength - m));
+    if (m_bSingleFormFirst)
+    {
+        const uint8_t first = m_pattern[0];
+        while (i >= 0)
+        {
+            const void* pFound = memrchr(pBlock, first, static_cast<size_t>(i) + 1);
+            if (pFound == nullptr)
+            {
+                return -1;
+            }
+            i = static_cast<const uint8_t*>(pFound) - pBlock;
+            if (MatchesAt(pBlock + i))
+            {
+                return i;
+            }
+            i -= m_nShiftAfterFirst;
+        }
+        return -1;
+    }
     while (i >= 0)
     {
         const uint32_t nSkip = m_backward[pBlock[i]];

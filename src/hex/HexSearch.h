@@ -81,6 +81,8 @@ private:
     uint32_t m_backward[256]; // index of the first occurrence; m when absent
     uint32_t m_nShiftAfterLast;  // forward shift once the last byte has matched
     uint32_t m_nShiftAfterFirst; // backward shift once the first byte has matched
+    bool m_bSingleFormLast;      // the last byte matches only itself (not ignoring case)
+    bool m_bSingleFormFirst;     // likewise the first byte
 };
 
 // The result of a whole search as the view applies it.

@@ -259,8 +259,69 @@ TEST_F(HexSaveTest, FileBeingEditedElsewhereIsNotReplacedUnderneath)
     EXPECT_EQ(ReadFileBytes(other), ToBytes("theirs"));
 }
 
-// Root ignores folder permissions, so the unwritable-folder case runs as an ordinary user
-// in a child process when the tests run as root.
+// Root ignores permissions, so these cases run as an ordinary user in a child process
+// when the tests run as root. The function returns 0 on success or a number naming the
+// check that failed.
+template <typename F>
+int RunUnprivileged(F run)
+{
+    if (geteuid() != 0)
+    {
+        return run();
+    }
+    const pid_t child = fork();
+    if (child < 0)
+    {
+        return 100;
+    }
+    if (child == 0)
+    {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+        {
+            _exit(101);
+        }
+        _exit(run());
+    }
+    int nStatus = 0;
+    if (waitpid(child, &nStatus, 0) != child || !WIFEXITED(nStatus))
+    {
+        return 102;
+    }
+    return WEXITSTATUS(nStatus);
+}
+
+TEST(HexSaveUnprivileged, ReadOnlyFileIsEditedInMemoryAndSavedUnderAnotherName)
+{
+    CScratchFolder folder;
+    const std::string path = folder / "data.bin";
+    WriteFileBytes(path, ToBytes("abc"));
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(folder.Path().c_str(), 0777), 0);
+    const int nResult = RunUnprivileged([&]() -> int
+    {
+        CRecordingSink sink;
+        CTarvoHexEditBuffer buffer;
+        buffer.SetMessageSink(&sink);
+        if (!OpenDocument(buffer, path) || !buffer.HasReadOnlyAccess() || !buffer.CanModify())
+        {
+            return 10;
+        }
+        const uint8_t byte = 'x';
+        buffer.Change(B::kReplace, 0, 1, &byte, 0, nullptr);
+        if (buffer.CanSaveInPlace() || buffer.Save(path))
+        {
+            return 11; // the read-only file must not be replaced
+        }
+        if (!buffer.Save(folder / "copy.bin") || ReadFileBytes(folder / "copy.bin") != ToBytes("xbc"))
+        {
+            return 12;
+        }
+        return 0;
+    });
+    EXPECT_EQ(nResult, 0);
+    EXPECT_EQ(ReadFileBytes(path), ToBytes("abc"));
+}
+
 TEST(HexSaveUnprivileged, UnwritableFolderFailsWithTheOldFileIntact)
 {
     CScratchFolder folder;
@@ -296,28 +357,7 @@ TEST(HexSaveUnprivileged, UnwritableFolderFailsWithTheOldFileIntact)
         }
         return 0;
     };
-    int nResult = 0;
-    if (geteuid() == 0)
-    {
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0)
-        {
-            if (setgid(65534) != 0 || setuid(65534) != 0)
-            {
-                _exit(20);
-            }
-            _exit(run());
-        }
-        int nStatus = 0;
-        ASSERT_EQ(waitpid(child, &nStatus, 0), child);
-        ASSERT_TRUE(WIFEXITED(nStatus));
-        nResult = WEXITSTATUS(nStatus);
-    }
-    else
-    {
-        nResult = run();
-    }
+    const int nResult = RunUnprivileged(run);
     EXPECT_EQ(nResult, 0);
     EXPECT_EQ(ReadFileBytes(path), ToBytes("abc"));
     EXPECT_TRUE(TemporaryFilesIn(folder.Path()).empty());
