@@ -5,16 +5,9 @@
 
 #include <string>
 
-struct CCommandOptions;
+#include "encoding/FileKind.h" // EFileKind: the same numbers as the command line's types 0 to 2
 
-// File kinds for opening (the same numbers as the command line's file types 0 to 2).
-enum EFileKind
-{
-    FileKindMissing = -1,
-    FileKindAuto = 0,
-    FileKindText = 1,
-    FileKindBinary = 2,
-};
+struct CCommandOptions;
 
 // A document of any kind, as the application layer sees it.
 class CAppDocument

@@ -104,11 +104,11 @@ std::string ConvertCharacter(uint32_t code, int nCodePage, bool* pLost)
     int nLost = code > 0x10FFFF ? 1 : 0;
     if (!AppendUtf16ToCodePage(nCodePage, wide.data(), wide.size(), out, &nLost))
     {
-        out = "?";
+        out.assign(1, '?');
         nLost = 1;
     }
     if (nLost && out.empty())
-        out = "?";
+        out.assign(1, '?');
     if (pLost)
         *pLost = nLost != 0;
     return out;

@@ -80,6 +80,9 @@ TEST(Startup, RunsShowsTheWindowAndWritesEverySetting)
           "Integration/Shell/Background"})
         EXPECT_TRUE(written.contains(key)) << key;
     EXPECT_EQ(written.value("Settings/MaxFiles").toInt(), 1000);
+    // The user data is written beside: an empty history and favorites file.
+    EXPECT_TRUE(QFile::exists(env.home.path() + "/data/Vantro Software/Scrivel/History"));
+    EXPECT_TRUE(QFile::exists(env.home.path() + "/data/Vantro Software/Scrivel/Favorites"));
 }
 
 TEST(Startup, StoredPlacementAndMalformedSettingsFile)

@@ -8,6 +8,8 @@
 #include "app/AppFolders.h"
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
+#include "app/UserData.h"
+#include "encoding/FileKind.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
 #include "ui/gui/MainFrame.h"
@@ -97,9 +99,11 @@ void CScrivelApp::LoadSettings()
     GetAppSettings().Load(Profile());
 }
 
-// Last folder, history, favorites and the file-filter list: filled in by the user-data layer.
+// Last folder, history, favorites (each within "MaxFiles") and the file-filter list.
 void CScrivelApp::LoadUserData()
 {
+    m_pUserData = std::make_unique<CUserData>();
+    m_pUserData->Load(Profile(), GetAppSettings().m_nMaxFiles);
 }
 
 // The shell manager of the navigation bar, the text edit module and the hex edit module.
@@ -160,11 +164,13 @@ void CScrivelApp::SaveSettings()
 // "LastFolder", the history, the favorites and the file-filter list.
 void CScrivelApp::SaveUserData()
 {
+    if (m_pUserData)
+        m_pUserData->Save(Profile());
 }
 
 int CScrivelApp::DetectFileKind(const std::string& path)
 {
-    return PathExists(path) ? FileKindText : FileKindMissing;
+    return ::DetectFileKind(path);
 }
 
 CAppDocument* CScrivelApp::FindOpenDocument(int, const std::string&)

@@ -18,6 +18,7 @@
 class CMainFrame;
 class CQtProfileStore;
 class CProfileStore;
+class CUserData;
 
 class CScrivelApp : public QApplication, public CDocumentHost
 {
@@ -33,6 +34,7 @@ public:
 
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CProfileStore& Profile();
+    CUserData* UserData() const { return m_pUserData.get(); }
 
     // Replaces the modal message box (tests record the texts instead).
     void SetMessageHook(std::function<void(const std::string&)> hook) { m_messageHook = std::move(hook); }
@@ -77,6 +79,7 @@ private:
 
     std::vector<std::string> m_args;
     std::unique_ptr<CQtProfileStore> m_pProfile;
+    std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::function<void(const std::string&)> m_messageHook;
     bool m_bStarted = false;
