@@ -24,7 +24,8 @@
 // Depth: the matcher is iterative with its backtracking stack on the heap, so a line of any
 // length cannot overflow the machine stack; once an attempt grows expensive, positions
 // where the rest of the pattern already failed are remembered, which keeps patterns such
-// as "{a|a}*b" from exploding. Results are always exact.
+// as "{a|a}*b" from exploding (the memo takes at most 8 MiB; beyond that the search goes
+// on without it). Results are always exact.
 
 #include <cstdint>
 #include <string>
