@@ -21,7 +21,10 @@ namespace
 class CPrintingSink : public CHexMessageSink
 {
 public:
-    void ShowMessage(const std::string& strText) override { std::fprintf(stderr, "%s\n", strText.c_str()); }
+    void ShowMessage(const std::string& strText) override
+    {
+        std::fprintf(stderr, "%s\n", strText.c_str());
+    }
     bool AskYesNo(const std::string&) override { return false; }
     bool AskOkCancel(const std::string&) override { return false; }
 };
@@ -45,7 +48,8 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
     {
-        std::fprintf(stderr, "usage: %s search FILE TEXT [back] | open FILE | insert FILE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s search FILE TEXT [back] | open FILE | insert FILE\n",
+                     argv[0]);
         return 2;
     }
     const std::string mode = argv[1];

@@ -131,8 +131,8 @@ bool WriteAll(int fd, const uint8_t* pData, size_t nCount, off_t nPosition, bool
 {
     while (nCount > 0)
     {
-        const ssize_t nDone = bPositioned ? pwrite(fd, pData, nCount, nPosition)
-                                          : write(fd, pData, nCount);
+        const ssize_t nDone =
+            bPositioned ? pwrite(fd, pData, nCount, nPosition) : write(fd, pData, nCount);
         if (nDone < 0)
         {
             if (errno == EINTR)
@@ -520,7 +520,8 @@ void CTarvoHexEditBuffer::CheckInvariants() const
     for (const SHexPiece& piece : m_pieces)
     {
         assert(piece.m_cKind == 'f' || piece.m_pData != nullptr);
-        assert(piece.m_cKind == 'm' || uint64_t(piece.m_nSource) + piece.m_nLength <= m_nFileLength);
+        assert(piece.m_cKind == 'm' ||
+               uint64_t(piece.m_nSource) + piece.m_nLength <= m_nFileLength);
         nSum += piece.m_nLength;
     }
     assert(nSum == m_nLength);
@@ -647,7 +648,8 @@ bool CTarvoHexEditBuffer::Change(uint32_t nType, uint32_t nOffset, uint32_t nCou
         m_nLength += n;
         break;
     default: // a replacement reaching beyond the end extends the data
-        m_nLength = static_cast<uint32_t>(std::max<uint64_t>(m_nLength, uint64_t(nOffset) + nCount));
+        m_nLength =
+            static_cast<uint32_t>(std::max<uint64_t>(m_nLength, uint64_t(nOffset) + nCount));
         break;
     }
     RebuildPieces();
@@ -799,8 +801,7 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
     const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (bAppend ? 0 : O_CREAT), 0666);
     if (fd < 0)
     {
-        ShowMessage("File " + Quoted(path) +
-                    FileErrorReason(errno, path, EReasonColumn::Write));
+        ShowMessage("File " + Quoted(path) + FileErrorReason(errno, path, EReasonColumn::Write));
         return false;
     }
     // Nobody else may use it while it is written; it is cut only once the lock is held.
@@ -889,7 +890,8 @@ void CTarvoHexEditBuffer::FinishSave()
     struct stat info;
     if (fstat(m_nFile, &info) == 0)
     {
-        m_nFileLength = static_cast<uint32_t>(std::min<uint64_t>(uint64_t(info.st_size), UINT32_MAX));
+        m_nFileLength =
+            static_cast<uint32_t>(std::min<uint64_t>(uint64_t(info.st_size), UINT32_MAX));
     }
     m_nLength = m_nFileLength;
     CRemoveHint hint(static_cast<int32_t>(m_records.size()) - 1);
@@ -939,7 +941,8 @@ bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const st
     // A program that edits the target in place would go on writing into a file that no
     // longer has a name; the target is in use. (Our own exclusive lock is never in the way
     // of this probe: it is only taken when we are the one that may write.)
-    const bool bOwnWritableFile = SameFile(m_nFile, target) && !m_bReadOnlyAccess && !m_bSharedAccess;
+    const bool bOwnWritableFile =
+        SameFile(m_nFile, target) && !m_bReadOnlyAccess && !m_bSharedAccess;
     if (bExists && !bOwnWritableFile && IsWriteLockedByOther(target))
     {
         ShowMessage("File " + Quoted(path) + "\ris in use");

@@ -149,7 +149,8 @@ CHexSearcher::CHexSearcher(const SHexPattern& pattern)
         }
     }
     // A byte that matches in one form only can be looked for with memchr.
-    m_bSingleFormLast = m > 0 && (!m_bIgnoreCase || LowerAscii(m_pattern[m - 1]) == m_pattern[m - 1]);
+    m_bSingleFormLast =
+        m > 0 && (!m_bIgnoreCase || LowerAscii(m_pattern[m - 1]) == m_pattern[m - 1]);
     m_bSingleFormFirst = m > 0 && (!m_bIgnoreCase || LowerAscii(m_pattern[0]) == m_pattern[0]);
     m_nShiftAfterFirst = m;
     for (uint32_t i = m; i-- > 1;)
@@ -374,8 +375,8 @@ EHexSearchOutcome CHexSearcher::SearchBackward(const CTarvoHexEditBuffer& buffer
     }
 }
 
-std::vector<std::pair<uint32_t, uint32_t>>
-CHexSearcher::FindAll(const CTarvoHexEditBuffer& buffer, uint32_t nFrom, uint32_t nTo) const
+std::vector<std::pair<uint32_t, uint32_t>> CHexSearcher::FindAll(const CTarvoHexEditBuffer& buffer,
+                                                                 uint32_t nFrom, uint32_t nTo) const
 {
     std::vector<std::pair<uint32_t, uint32_t>> matches;
     const uint64_t n = buffer.GetLength();
@@ -390,8 +391,8 @@ CHexSearcher::FindAll(const CTarvoHexEditBuffer& buffer, uint32_t nFrom, uint32_
     uint64_t nWindowStart = nFrom;
     while (nWindowStart < nStartLimit)
     {
-        const uint32_t nCount = static_cast<uint32_t>(
-            std::min<uint64_t>(nWindow, nStartLimit - 1 + m - nWindowStart));
+        const uint32_t nCount =
+            static_cast<uint32_t>(std::min<uint64_t>(nWindow, nStartLimit - 1 + m - nWindowStart));
         const uint32_t nGot =
             buffer.ReadData(window.data(), nCount, static_cast<uint32_t>(nWindowStart));
         if (nGot < m)
@@ -460,8 +461,9 @@ std::optional<SHexFindResult> HexFind(const CTarvoHexEditBuffer& buffer, const s
     {
         if (bForward)
         {
-            messages.ShowMessage(pattern.m_bIgnoreCase ? "Search text not found (case insensitive search)"
-                                                       : "Search text not found (forward search)");
+            messages.ShowMessage(pattern.m_bIgnoreCase
+                                     ? "Search text not found (case insensitive search)"
+                                     : "Search text not found (forward search)");
         }
         else
         {

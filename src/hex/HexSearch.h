@@ -77,8 +77,8 @@ private:
 
     std::vector<uint8_t> m_pattern; // upper-cased when ignoring case
     bool m_bIgnoreCase;
-    uint32_t m_forward[256];  // distance from the last occurrence to the end; m when absent
-    uint32_t m_backward[256]; // index of the first occurrence; m when absent
+    uint32_t m_forward[256];     // distance from the last occurrence to the end; m when absent
+    uint32_t m_backward[256];    // index of the first occurrence; m when absent
     uint32_t m_nShiftAfterLast;  // forward shift once the last byte has matched
     uint32_t m_nShiftAfterFirst; // backward shift once the first byte has matched
     bool m_bSingleFormLast;      // the last byte matches only itself (not ignoring case)

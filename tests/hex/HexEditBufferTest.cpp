@@ -138,7 +138,8 @@ TEST_F(HexBufferTest, OvertypeBackspaceBlanksBytesBackwardInOneRecord)
     int nSequence = 0;
     for (uint32_t position = 5; position >= 2; --position)
     {
-        ASSERT_TRUE(m_buffer.Change(B::kReplaceBackward, position, 1, &blank, nSequence++, &m_view));
+        ASSERT_TRUE(
+            m_buffer.Change(B::kReplaceBackward, position, 1, &blank, nSequence++, &m_view));
     }
     EXPECT_EQ(Data(), std::string("ab\0\0\0\0", 6));
     ASSERT_EQ(m_buffer.GetRecords().size(), 1u);
@@ -344,8 +345,8 @@ private:
     {
         const Bytes before = m_model;
         const size_t nRecords = m_buffer.GetRecords().size();
-        const bool bDone = m_buffer.Change(nType, nOffset, nCount, data.empty() ? nullptr : data.data(),
-                                           nSequence, nullptr);
+        const bool bDone = m_buffer.Change(
+            nType, nOffset, nCount, data.empty() ? nullptr : data.data(), nSequence, nullptr);
         const size_t n = m_model.size();
         switch (bSecondDigit ? 'R' : nType)
         {
@@ -399,8 +400,8 @@ private:
                 {
                     break; // a byte left half typed
                 }
-                Apply(bOver ? 'R' : 'I', s, 1, {static_cast<uint8_t>(high << 4 | (RandomByte() & 15))},
-                      nSequence++, true);
+                Apply(bOver ? 'R' : 'I', s, 1,
+                      {static_cast<uint8_t>(high << 4 | (RandomByte() & 15))}, nSequence++, true);
             }
         }
         else if (nAction == 3)
@@ -468,7 +469,8 @@ private:
         {
             // A typing sequence still running at an unrelated place.
             const uint32_t s = Pick(n);
-            Apply(m_random() % 2 ? 'I' : 'R', s, 1, {RandomByte()}, 2 + 2 * static_cast<int>(Pick(2)));
+            Apply(m_random() % 2 ? 'I' : 'R', s, 1, {RandomByte()},
+                  2 + 2 * static_cast<int>(Pick(2)));
         }
     }
 

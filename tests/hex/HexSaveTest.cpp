@@ -153,6 +153,23 @@ TEST_F(HexSaveTest, SymbolicLinkStaysALinkAndItsTargetIsReplaced)
     EXPECT_EQ(m_buffer.GetPath(), m_path);
 }
 
+TEST_F(HexSaveTest, RelativeLinkChainIsFollowedToTheLastFile)
+{
+    ASSERT_EQ(mkdir((m_folder / "sub").c_str(), 0755), 0);
+    WriteFileBytes(m_folder / "sub/real.bin", ToBytes("abc"));
+    ASSERT_EQ(symlink("real.bin", (m_folder / "sub/inner.bin").c_str()), 0);
+    ASSERT_EQ(symlink("sub/inner.bin", m_path.c_str()), 0);
+    m_buffer.SetMessageSink(&m_sink);
+    ASSERT_TRUE(OpenDocument(m_buffer, m_path));
+    Insert(0, ">");
+    ASSERT_TRUE(m_buffer.Save(m_path));
+    EXPECT_EQ(ReadFileBytes(m_folder / "sub/real.bin"), ToBytes(">abc"));
+    struct stat info;
+    ASSERT_EQ(lstat((m_folder / "sub/inner.bin").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_TRUE(TemporaryFilesIn(m_folder / "sub").empty());
+}
+
 TEST_F(HexSaveTest, SaveUnderAnotherNameSwitchesToTheNewFile)
 {
     OpenWith("abc");
@@ -223,8 +240,8 @@ TEST_F(HexSaveTest, FailedSaveToAnotherPathKeepsReadingTheOwnFile)
     const std::string elsewhere = m_folder / "missing/folder/out.bin";
     EXPECT_FALSE(m_buffer.Save(elsewhere));
     ASSERT_EQ(m_sink.m_messages.size(), 1u);
-    EXPECT_EQ(m_sink.m_messages[0],
-              "File \"" + m_folder.Path() + "/missing/folder/~HE000.tmp\"\ris an invalid file name");
+    EXPECT_EQ(m_sink.m_messages[0], "File \"" + m_folder.Path() +
+                                        "/missing/folder/~HE000.tmp\"\ris an invalid file name");
     EXPECT_EQ(m_buffer.GetPath(), m_path);
     ExpectFailedSaveKeptEverything("abc+def", 1);
     ASSERT_TRUE(m_buffer.Save(m_path));
@@ -240,7 +257,8 @@ TEST_F(HexSaveTest, UnremovableOldBackupFailsWithTheOldFileIntact)
     Insert(0, "x");
     EXPECT_FALSE(m_buffer.Save(m_path));
     ASSERT_EQ(m_sink.m_messages.size(), 1u);
-    EXPECT_EQ(m_sink.m_messages[0], "Could not remove previous backup file\r \"" + m_path + ".bak\"");
+    EXPECT_EQ(m_sink.m_messages[0],
+              "Could not remove previous backup file\r \"" + m_path + ".bak\"");
     EXPECT_EQ(ReadFileBytes(m_path), ToBytes("abc"));
     ExpectFailedSaveKeptEverything("xabc", 1);
 }
@@ -262,8 +280,7 @@ TEST_F(HexSaveTest, FileBeingEditedElsewhereIsNotReplacedUnderneath)
 // Root ignores permissions, so these cases run as an ordinary user in a child process
 // when the tests run as root. The function returns 0 on success or a number naming the
 // check that failed.
-template <typename F>
-int RunUnprivileged(F run)
+template <typename F> int RunUnprivileged(F run)
 {
     if (geteuid() != 0)
     {
@@ -297,27 +314,29 @@ TEST(HexSaveUnprivileged, ReadOnlyFileIsEditedInMemoryAndSavedUnderAnotherName)
     WriteFileBytes(path, ToBytes("abc"));
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
     ASSERT_EQ(chmod(folder.Path().c_str(), 0777), 0);
-    const int nResult = RunUnprivileged([&]() -> int
-    {
-        CRecordingSink sink;
-        CTarvoHexEditBuffer buffer;
-        buffer.SetMessageSink(&sink);
-        if (!OpenDocument(buffer, path) || !buffer.HasReadOnlyAccess() || !buffer.CanModify())
+    const int nResult = RunUnprivileged(
+        [&]() -> int
         {
-            return 10;
-        }
-        const uint8_t byte = 'x';
-        buffer.Change(B::kReplace, 0, 1, &byte, 0, nullptr);
-        if (buffer.CanSaveInPlace() || buffer.Save(path))
-        {
-            return 11; // the read-only file must not be replaced
-        }
-        if (!buffer.Save(folder / "copy.bin") || ReadFileBytes(folder / "copy.bin") != ToBytes("xbc"))
-        {
-            return 12;
-        }
-        return 0;
-    });
+            CRecordingSink sink;
+            CTarvoHexEditBuffer buffer;
+            buffer.SetMessageSink(&sink);
+            if (!OpenDocument(buffer, path) || !buffer.HasReadOnlyAccess() || !buffer.CanModify())
+            {
+                return 10;
+            }
+            const uint8_t byte = 'x';
+            buffer.Change(B::kReplace, 0, 1, &byte, 0, nullptr);
+            if (buffer.CanSaveInPlace() || buffer.Save(path))
+            {
+                return 11; // the read-only file must not be replaced
+            }
+            if (!buffer.Save(folder / "copy.bin") ||
+                ReadFileBytes(folder / "copy.bin") != ToBytes("xbc"))
+            {
+                return 12;
+            }
+            return 0;
+        });
     EXPECT_EQ(nResult, 0);
     EXPECT_EQ(ReadFileBytes(path), ToBytes("abc"));
 }
@@ -348,7 +367,8 @@ TEST(HexSaveUnprivileged, UnwritableFolderFailsWithTheOldFileIntact)
         if (sink.m_messages.size() != 1 ||
             sink.m_messages[0] != "File \"" + folder.Path() + "/~HE000.tmp\"\rcannot be created")
         {
-            fprintf(stderr, "messages: %s\n", sink.m_messages.empty() ? "" : sink.m_messages[0].c_str());
+            fprintf(stderr, "messages: %s\n",
+                    sink.m_messages.empty() ? "" : sink.m_messages[0].c_str());
             return 12;
         }
         if (ReadAll(buffer) != ToBytes("xabc") || buffer.GetRecords().size() != 1)
@@ -376,8 +396,8 @@ TEST_F(HexSaveTest, WriteRangeWritesAPartAndRefusesTheOwnFile)
     EXPECT_EQ(ReadFileBytes(m_path), ToBytes("0123456789"));
     EXPECT_FALSE(m_buffer.WriteRange(m_folder / "none.bin", 0, 3, true)); // append needs a file
     ASSERT_EQ(m_sink.m_messages.size(), 2u);
-    EXPECT_EQ(m_sink.m_messages[1], "File \"" + m_folder / "none.bin" +
-                                        "\"\rcould not be opened (reason unknown)");
+    EXPECT_EQ(m_sink.m_messages[1],
+              "File \"" + m_folder / "none.bin" + "\"\rcould not be opened (reason unknown)");
 }
 
 TEST_F(HexSaveTest, FailedAppendKeepsWhatTheFileHeldBefore)

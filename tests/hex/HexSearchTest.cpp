@@ -1,5 +1,5 @@
-#include "HexTestSupport.h"
 #include "hex/HexSearch.h"
+#include "HexTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ protected:
         WriteFileBytes(m_path, data);
         ASSERT_TRUE(OpenDocument(m_buffer, m_path));
     }
-    std::optional<SHexFindResult> Find(const std::string& text, bool bForward, uint32_t s, uint32_t e)
+    std::optional<SHexFindResult> Find(const std::string& text, bool bForward, uint32_t s,
+                                       uint32_t e)
     {
         return HexFind(m_buffer, text, bForward, s, e, m_sink, nullptr);
     }
@@ -93,6 +94,16 @@ TEST_F(HexSearchTest, MessagesForMissingTooLongAndCaseInsensitiveSearches)
     found = Find("~hello", false, 12, 12);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->m_nStart, 0u);
+    // Patterns that begin or end in a letter, or in a character without case.
+    found = Find("~O, w", true, 0, 0);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->m_nStart, 4u);
+    found = Find("~O, ", true, 0, 0);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->m_nStart, 4u);
+    found = Find("~, w", false, 12, 12);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->m_nStart, 5u);
     EXPECT_FALSE(Find("=WORLD", true, 0, 0));
     EXPECT_FALSE(Find("~planet", true, 0, 0));
     EXPECT_FALSE(Find("~planet", false, 12, 12));
@@ -280,7 +291,8 @@ TEST(HexGoTo, PositionsBeyondTheEndAskToJumpToTheEnd)
     EXPECT_EQ(selection->m_nCaret, 100u);
     EXPECT_EQ(selection->m_nAnchor, 100u);
     ASSERT_EQ(sink.m_questions.size(), 1u);
-    EXPECT_EQ(sink.m_questions[0], "Attempt to jump to invalid address 101\rJump to EOF instead and continue?");
+    EXPECT_EQ(sink.m_questions[0],
+              "Attempt to jump to invalid address 101\rJump to EOF instead and continue?");
 
     sink.m_bAnswer = false;
     EXPECT_FALSE(CheckHexSelection(-1, 0, 100, sink));

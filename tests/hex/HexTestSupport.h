@@ -25,7 +25,8 @@ inline Bytes ToBytes(const std::string& text)
 inline void WriteFileBytes(const std::string& path, const Bytes& data)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
 }
 
 inline Bytes ReadFileBytes(const std::string& path)
