@@ -245,10 +245,12 @@ bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened)
     // read only while another program may write.
     int nLastError = 0;
     int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    // A file system without locks must not make every file unmodifiable: only a lock held
+    // by someone else counts as a refusal.
     if (fd >= 0)
     {
         nLastError = LockWholeFile(fd, EFileLock::Exclusive);
-        if (nLastError != 0)
+        if (nLastError != 0 && IsLockConflict(nLastError))
         {
             close(fd);
             fd = -1;
@@ -264,7 +266,7 @@ bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened)
         if (fd >= 0)
         {
             nLastError = LockWholeFile(fd, EFileLock::Shared);
-            if (nLastError == 0)
+            if (nLastError == 0 || !IsLockConflict(nLastError))
             {
                 opened.m_bReadOnlyAccess = true;
             }
@@ -761,10 +763,8 @@ uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t
 // ---------------------------------------------------------------------------------------
 // Writing and saving
 
-bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, const std::string& path, uint32_t nFrom,
-                                           uint32_t nTo)
+bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo)
 {
-    (void)path;
     std::vector<uint8_t> block(kWriteBlock);
     uint32_t nPosition = nFrom;
     while (nPosition < nTo)
@@ -805,7 +805,7 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
         return false;
     }
     // Nobody else may use it while it is written; it is cut only once the lock is held.
-    if (LockWholeFile(fd, EFileLock::Exclusive) != 0)
+    if (IsLockConflict(LockWholeFile(fd, EFileLock::Exclusive)))
     {
         close(fd);
         ShowMessage("File " + Quoted(path) + "\ris in use");
@@ -823,7 +823,7 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
         ShowMessage(WriteErrorText(nError));
         return false;
     }
-    if (!WriteRangeToFile(fd, path, nFrom, nTo))
+    if (!WriteRangeToFile(fd, nFrom, nTo))
     {
         // An appended file keeps what it held before; a new one goes.
         if (bAppend && nOldSize >= 0)
@@ -983,7 +983,7 @@ bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const st
         close(fd);
         unlink(tempName.c_str());
     };
-    if (!WriteRangeToFile(fd, tempName, 0, m_nLength))
+    if (!WriteRangeToFile(fd, 0, m_nLength))
     {
         dropTemporary();
         return false;
@@ -995,7 +995,7 @@ bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const st
         return false;
     }
 
-    bool bBackedUp = false;
+    bool bBackedUp = false; // the old file was moved to the backup name
     const std::string backupName = target + ".bak";
     if (bExists && m_bBackupFile)
     {
@@ -1006,13 +1006,18 @@ bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const st
             ShowMessage("Could not remove previous backup file\r " + Quoted(backupName));
             return false;
         }
-        if (rename(target.c_str(), backupName.c_str()) != 0)
+        // A second name for the old file keeps it under its own name until the new file
+        // takes its place; where the file system has no hard links it is moved instead.
+        if (link(target.c_str(), backupName.c_str()) != 0)
         {
-            dropTemporary();
-            ShowMessage("Could not create backup file\r " + Quoted(backupName));
-            return false;
+            if (rename(target.c_str(), backupName.c_str()) != 0)
+            {
+                dropTemporary();
+                ShowMessage("Could not create backup file\r " + Quoted(backupName));
+                return false;
+            }
+            bBackedUp = true;
         }
-        bBackedUp = true;
     }
     if (rename(tempName.c_str(), target.c_str()) != 0)
     {

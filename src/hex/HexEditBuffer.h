@@ -140,7 +140,9 @@ private:
     void ShowMessage(const std::string& strText) const;
     bool SaveInPlace();
     bool SaveThroughTemporary(const std::string& path, const std::string& target);
-    bool WriteRangeToFile(int fd, const std::string& path, uint32_t nFrom, uint32_t nTo);
+    // Writes data bytes [nFrom, nTo) at the descriptor's position; shows the message and
+    // returns false on a write error or when the data cannot be read back.
+    bool WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo);
     void FinishSave();
     size_t FindPiece(uint32_t nOffset, uint32_t& nPieceStart) const;
     size_t SplitPiece(size_t nIndex, uint32_t nPieceStart, uint32_t nAt);
