@@ -1,7 +1,13 @@
 #include "syntax/SyntaxParserCFamily.h"
 
+#include <cstring>
+
 CSyntaxParserCFamily::CSyntaxParserCFamily(const SCFamilyOptions& options) : m_options(options)
 {
+    for (unsigned char c : {'/', '*', '"', '\''})
+        m_interesting[c] = true;
+    if (m_options.bSemicolonComment)
+        m_interesting[static_cast<unsigned char>(';')] = true;
     for (int i = 0; i < m_options.nListCount; ++i)
     {
         const SCFamilyWordList& list = m_options.pLists[i];
@@ -77,12 +83,27 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
     int commentOpenStar = -1; // the "*" of a "/*" opened on this line
     int commentCloseSlash = -1; // the "/" of the last "*/" on this line
     const uint32_t quoted = kCFamilyString | kCFamilyChar;
+    // The state-only pass of a single-byte or UTF-8 line jumps over the bytes that cannot
+    // change the state; character steps are byte steps there, so prev is always i - 1.
+    const bool fast = !colour && !text.bDbcs;
 
     for (int i = 0; i < n; prev = i, i = text.Next(i))
     {
-        const unsigned char c = p[i];
+        unsigned char c = p[i];
         if (s & quoted)
         {
+            if (fast && !escaped && !((s & kCFamilyChar) && m_options.bLooseCharLiteral))
+            {
+                const unsigned char quote = (s & kCFamilyString) ? '"' : '\'';
+                int j = i;
+                while (j < n && p[j] != quote && p[j] != '\\')
+                    ++j;
+                if (j >= n)
+                    break;
+                i = j;
+                prev = j - 1;
+                c = p[i];
+            }
             if (newRun)
             {
                 AppendSyntaxRun(runs, count, i, kSyntaxColorString);
@@ -126,6 +147,29 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
         }
         if (s & kCFamilyBlockComment)
         {
+            if (fast)
+            {
+                int j = i;
+                for (;;)
+                {
+                    const void* slash = std::memchr(p + j, '/', static_cast<size_t>(n - j));
+                    if (slash == nullptr)
+                    {
+                        j = n;
+                        break;
+                    }
+                    j = static_cast<int>(static_cast<const unsigned char*>(slash) - p);
+                    if (j > 0 && p[j - 1] == '*' && j - 1 != commentOpenStar)
+                        break;
+                    if (++j >= n)
+                        break;
+                }
+                if (j >= n)
+                    break;
+                i = j;
+                prev = j - 1;
+                c = p[i];
+            }
             if (newRun)
             {
                 AppendSyntaxRun(runs, count, i, kSyntaxColorComment);
@@ -141,11 +185,35 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
         }
 
         // Normal text or a directive.
+        if (fast && !firstChar)
+        {
+            int j = i;
+            while (j < n && !m_interesting[p[j]])
+                ++j;
+            if (j >= n)
+                break;
+            i = j;
+            prev = j - 1;
+            c = p[i];
+        }
         const bool isWord =
             IsSyntaxWordChar(c) ||
             (c == '.' && (m_options.bDotIsWordChar ||
                           (i > 0 && !IsSyntaxAlphaLike(p[i - 1]) &&
                            (i + 1 >= n || !IsSyntaxAlphaLike(p[i + 1])))));
+        if (isWord && wordBegin >= 0)
+        {
+            // Inside a word nothing but its end matters; single-byte text runs to the end
+            // of the plain word characters at once.
+            if (!text.bDbcs)
+            {
+                int j = i + 1;
+                while (j < n && IsSyntaxWordChar(p[j]))
+                    ++j;
+                i = j - 1;
+            }
+            continue;
+        }
         if (!isWord && wordBegin >= 0)
         {
             const int colourIndex = ClassifyWord(p, n, wordBegin, i);

@@ -65,4 +65,5 @@ private:
 
     SCFamilyOptions m_options;
     std::vector<std::unique_ptr<CSyntaxKeywordSet>> m_sets; // one per word list
+    bool m_interesting[256] = {}; // bytes that can change the state outside strings and comments
 };

@@ -249,10 +249,8 @@ SSyntaxLineText::SSyntaxLineText(const CTarvoTextLineInfo* line)
     bDbcs = IsDbcsCodePage(nCodePage);
 }
 
-int SSyntaxLineText::Next(int index) const
+int SSyntaxLineText::NextDbcs(int index) const
 {
-    if (!bDbcs)
-        return index + 1;
     return index + CharLength(nCodePage, reinterpret_cast<const char*>(pText), nLength, index);
 }
 

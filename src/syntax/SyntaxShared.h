@@ -123,7 +123,11 @@ struct SSyntaxLineText
 
     explicit SSyntaxLineText(const CTarvoTextLineInfo* line);
 
-    int Next(int index) const;
+    int Next(int index) const
+    {
+        return bDbcs ? NextDbcs(index) : index + 1;
+    }
+    int NextDbcs(int index) const;
     // True when the line's last byte is a backslash that is a character of its own; the
     // parsers then carry every state bit into the next line.
     bool EndsWithBackslash() const;
