@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -30,6 +31,26 @@ bool UniStdioFile::Open(const std::string& path, const char* mode)
         return true;
     Close();
     return false;
+}
+
+bool UniStdioFile::OpenDescriptor(int fd, const std::string& path)
+{
+    Close();
+    m_lastError.Clear();
+    m_strFullPath = path;
+    m_strFileName = path;
+    m_pStream = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
+    if (!m_pStream)
+    {
+        const int nError = fd >= 0 ? errno : EBADF;
+        if (fd >= 0)
+            ::close(fd);
+        SetSystemError("_tfdopen", nError);
+        Close();
+        return false;
+    }
+    m_nLineNumber = 0;
+    return true;
 }
 
 bool UniStdioFile::DoOpen(const std::string& path, const char* mode)

@@ -33,6 +33,11 @@ public:
     // over 4 gigabytes" (checked before the stream is opened, so an existing file is never
     // truncated by a refused open), "_tfopen" with errno.
     bool Open(const std::string& path, const char* mode);
+    // Writes to a descriptor the caller opened for writing (a temporary file created
+    // exclusively, say), so that the file is never reopened by name; `path` is only
+    // remembered. The object owns the descriptor from then on, also when this fails
+    // ("_tfdopen" with errno).
+    bool OpenDescriptor(int fd, const std::string& path);
     // Closes the stream. A failed final flush is recorded as "fclose" with errno.
     void Close() override;
     bool IsOpen() const override { return m_pStream != nullptr; }

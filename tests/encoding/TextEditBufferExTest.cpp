@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "EncodingTestFiles.h"
+#include "TextEditBufferExTestUtil.h"
+#include "encoding/TextEditBufferEx.h"
+#include "encoding/UniFile.h"
+#include "platform/CodePageConv.h"
+#include "platform/ProfileStore.h"
+#include "syntax/TextEditModule.h"
+
+namespace
+{
+class CRecordingView : public CTextBufferView
+{
+public:
+    void OnUpdate(CTextBufferView*, const CUpdateContext*, uint32_t dwHint, int nLine) override
+    {
+        m_hints.emplace_back(dwHint, nLine);
+    }
+    std::vector<std::pair<uint32_t, int>> m_hints;
+};
+
+class TextEditBufferExTest : public ::testing::Test
+{
+protected:
+    CTextCodePageScope m_codePage{65001};
+    CScratchFolder m_folder;
+    CTarvoTextEditBufferEx m_buffer;
+    std::string m_error;
+
+    LoadResult Load(const std::string& bytes, int nMode = 0, int nCodePage = 65001)
+    {
+        return m_buffer.LoadFile(m_folder.Write("t.txt", bytes), nMode, nCodePage, m_error);
+    }
+    // Saves to a fresh name; the bytes written, or "<failed: message>".
+    std::string SaveBytes(int nMode = 0, bool bDirect = false)
+    {
+        const std::string path = m_folder.Path("out.txt");
+        std::filesystem::remove(path);
+        if (m_buffer.SaveFile(path, bDirect, m_error, nMode, true))
+            return "<failed: " + m_error + ">";
+        return CScratchFolder::Read(path);
+    }
+};
+
+std::string Utf16(const std::u16string& text, bool bLittleEndian)
+{
+    std::string bytes;
+    for (char16_t u : text)
+    {
+        const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+        bytes += bLittleEndian ? lo : hi;
+        bytes += bLittleEndian ? hi : lo;
+    }
+    return bytes;
+}
+} // namespace
+
+TEST_F(TextEditBufferExTest, EmptyFileIsOneEmptyLineInModeCrLf)
+{
+    EXPECT_EQ(Load(""), LoadOk);
+    EXPECT_EQ(m_buffer.GetLineCount(), 1);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCrLf);
+    EXPECT_EQ(m_buffer.GetEncoding(), EncodingNone);
+    EXPECT_TRUE(m_buffer.IsInitialised());
+    EXPECT_EQ(SaveBytes(), "");
+}
+
+TEST_F(TextEditBufferExTest, UnchangedFilesSaveBackByteForByte)
+{
+    for (const std::string bytes : {"a\r\nb\r\n", "one line", "x\ny\nlast", "\r\r\r", "\n", "a\r\n\r\nb"})
+    {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        ASSERT_EQ(Load(bytes), LoadOk);
+        EXPECT_EQ(StoredText(m_buffer), bytes);
+        EXPECT_EQ(SaveBytes(), bytes);
+    }
+    Load("a\r\nb\r\n");
+    EXPECT_EQ(m_buffer.GetLineCount(), 3); // the ending of the last line makes an empty line
+}
+
+TEST_F(TextEditBufferExTest, MixedEndingsTakeTheMostFrequentAndSaveWithIt)
+{
+    EXPECT_EQ(Load("a\r\nb\r\nc\nd\ne\nf"), LoadMixedEndings);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndLf);
+    EXPECT_EQ(StoredText(m_buffer), "a\r\nb\r\nc\nd\ne\nf"); // each line keeps its own
+    EXPECT_EQ(SaveBytes(), "a\nb\nc\nd\ne\nf");
+
+    EXPECT_EQ(Load("a\r\nb\nc"), LoadMixedEndings);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCrLf); // a tie goes to CR LF
+    EXPECT_EQ(Load("a\rb\rc\r\nd"), LoadMixedEndings);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCr);
+    EXPECT_EQ(Load("a\nb\rc\r"), LoadMixedEndings);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCr); // LF and CR tie above CR LF
+    EXPECT_EQ(SaveBytes(), "a\rb\rc\r");
+    EXPECT_EQ(SaveBytes(LineEndCrLf), "a\r\nb\r\nc\r\n");
+
+    // A requested mode wins over the counts.
+    EXPECT_EQ(Load("a\nb\n", LineEndCr), LoadOk);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCr);
+}
+
+TEST_F(TextEditBufferExTest, EveryEncodingRoundTripsWithAndWithoutAMark)
+{
+    const std::string utf8 = "h\xC3\xA9llo \xE2\x82\xAC\r\n\xF0\x9F\x98\x80 line\r\n";
+    const std::u16string wide = u"h\u00E9llo \u20AC\r\n\U0001F600 line\r\n";
+    struct SCase
+    {
+        const char* name;
+        std::string bytes;
+        int kind;
+        int codePage; // of a file without a mark
+    };
+    const SCase cases[] = {
+        {"UTF-16 LE", "\xFF\xFE" + Utf16(wide, true), EncodingUcs2Le, 65001},
+        {"UTF-16 BE", "\xFE\xFF" + Utf16(wide, false), EncodingUcs2Be, 65001},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8, EncodingUtf8, 65001},
+        {"UTF-8 without mark", utf8, EncodingNone, 65001},
+        {"1252 without mark", "h\xE9llo \x80\r\n", EncodingNone, 1252},
+        {"932 without mark", "\x93\xFA\x96\x7B\x8C\xEA\r\nabc", EncodingNone, 932},
+    };
+    for (const SCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(Load(c.bytes, 0, c.codePage), LoadOk) << m_error;
+        EXPECT_EQ(m_buffer.GetEncoding(), c.kind);
+        EXPECT_FALSE(m_buffer.IsWriteProtected());
+        if (c.kind != EncodingNone)
+            EXPECT_EQ(StoredText(m_buffer), utf8);
+        else
+            EXPECT_EQ(m_buffer.GetCodePage(), c.codePage);
+        EXPECT_EQ(SaveBytes(), c.bytes);
+    }
+
+    // A kind given to the buffer is written with its mark, and reads back as the text.
+    Load(utf8);
+    for (int kind : {EncodingUcs2Le, EncodingUcs2Be, EncodingUtf8})
+    {
+        m_buffer.SetEncoding(kind);
+        const std::string bytes = SaveBytes();
+        CTarvoTextEditBufferEx again;
+        ASSERT_EQ(again.LoadFile(m_folder.Write("again.txt", bytes), 0, 1252, m_error), LoadOk);
+        EXPECT_EQ(again.GetEncoding(), kind);
+        EXPECT_EQ(StoredText(again), utf8);
+    }
+}
+
+TEST_F(TextEditBufferExTest, NewDocumentWritesCrLfAfterEveryLineButTheLast)
+{
+    m_buffer.InitNew(LineEndCrLf);
+    EXPECT_EQ(m_buffer.GetEncoding(), -1);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(m_buffer.InsertText(nullptr, 0, 0, "one\ntwo\n\xC3\xA9", endLine, endChar));
+    m_buffer.SetCodePage(1252);
+    // Kind -1 is 8-bit text in the buffer's code page, without a mark.
+    EXPECT_EQ(SaveBytes(), "one\r\ntwo\r\n\xE9");
+    EXPECT_FALSE(m_buffer.IsModified());
+}
+
+TEST_F(TextEditBufferExTest, ZeroByteOrZeroCharacterMeansBinary)
+{
+    for (const std::string& bytes : {std::string("ab\0cd\r\n", 7), "\xFF\xFE" + Utf16(std::u16string(u"a\0b", 3), true),
+                                    std::string("\xEF\xBB\xBFx\0", 5)})
+    {
+        EXPECT_EQ(Load(bytes), LoadBinary);
+        EXPECT_EQ(m_buffer.GetLineCount(), 1);
+        EXPECT_EQ(StoredText(m_buffer), "");
+        EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCrLf);
+    }
+    EXPECT_EQ(Load(std::string("ab\0cd", 5), 0, 1252), LoadBinary); // through a conversion
+}
+
+TEST_F(TextEditBufferExTest, LostCharactersLoadWriteProtected)
+{
+    EXPECT_EQ(Load("\xEF\xBB\xBF" "a\xFF" "b"), LoadOk);
+    EXPECT_TRUE(m_buffer.IsWriteProtected());
+    EXPECT_FALSE(m_buffer.CanEdit());
+    EXPECT_EQ(Load("ab"), LoadOk);
+    EXPECT_FALSE(m_buffer.IsWriteProtected());
+}
+
+TEST_F(TextEditBufferExTest, UnreadableInputLeavesAnEmptyBufferAndSaysWhy)
+{
+    EXPECT_EQ(m_buffer.LoadFile(m_folder.Path("missing.txt"), 0, 65001, m_error), LoadFailed);
+    EXPECT_EQ(m_error, GetSystemErrorText(ENOENT));
+    EXPECT_EQ(m_buffer.GetLineCount(), 1);
+    EXPECT_EQ(m_buffer.GetLineEndMode(), LineEndCrLf);
+
+    EXPECT_EQ(m_buffer.LoadFile(m_folder.Path(""), 0, 65001, m_error), LoadFailed);
+    EXPECT_EQ(m_error, GetSystemErrorText(EISDIR));
+
+    const std::string big = m_folder.Path("big.txt");
+    const int fd = open(big.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, int64_t(1) << 31), 0); // sparse: takes no room
+    close(fd);
+    EXPECT_EQ(m_buffer.LoadFile(big, 0, 65001, m_error), LoadFailed);
+    EXPECT_EQ(m_error, "UniMemFile cannot handle files over 2 gigabytes");
+    EXPECT_EQ(StoredText(m_buffer), "");
+}
+
+TEST_F(TextEditBufferExTest, LineBreakOfAnotherCodePageNeverHidesInsideALine)
+{
+    if (!IsCodePageConvertible(37))
+        GTEST_SKIP() << "EBCDIC not available";
+    // In EBCDIC 0x25 is LF; it is no break byte of the file (0x0D is), but the text in
+    // memory must still not hold a break inside a line.
+    EXPECT_EQ(Load("\x81\x25\x82\x0D\x25\x83", 0, 37), LoadOk);
+    ASSERT_EQ(m_buffer.GetLineCount(), 4); // "a\n", "b\r", "\n", "c"
+    EXPECT_EQ(StoredText(m_buffer), "a\nb\r\nc");
+}
+
+TEST_F(TextEditBufferExTest, ParserComesFromTheExtension)
+{
+    EXPECT_EQ(CTarvoTextEditBufferEx::ExtensionOfPath("/a.b/c.TXT"), "TXT");
+    EXPECT_EQ(CTarvoTextEditBufferEx::ExtensionOfPath("/a.b/Makefile"), "");
+    EXPECT_EQ(CTarvoTextEditBufferEx::ExtensionOfPath(".bashrc"), "bashrc");
+    EXPECT_EQ(CTarvoTextEditBufferEx::ExtensionOfPath("x..cpp"), "cpp");
+    EXPECT_EQ(CTarvoTextEditBufferEx::ExtensionOfPath("x."), "");
+
+    CMemoryProfileStore store;
+    CTarvoTextEditModule module;
+    ASSERT_TRUE(module.Start(store));
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("x.cpp", "int x;"), 0, 65001, m_error), LoadOk);
+    ASSERT_NE(m_buffer.GetParser(), nullptr);
+    EXPECT_EQ(m_buffer.GetParser(), module.GetFactory().FindByExtension("cpp"));
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("README", "x"), 0, 65001, m_error), LoadOk);
+    EXPECT_EQ(m_buffer.GetParser()->GetParserId(), 0);
+    module.Stop(store);
+}
+
+TEST_F(TextEditBufferExTest, SaveClearsModifiedAndMarksTheSavedState)
+{
+    CRecordingView view;
+    Load("a\nb");
+    m_buffer.AttachView(&view);
+    int endLine = 0, endChar = 0;
+    ASSERT_TRUE(m_buffer.InsertText(nullptr, 1, 1, "c", endLine, endChar));
+    ASSERT_TRUE(m_buffer.IsModified());
+    view.m_hints.clear();
+    EXPECT_EQ(SaveBytes(), "a\nbc");
+    EXPECT_FALSE(m_buffer.IsModified());
+    EXPECT_EQ(m_buffer.GetSavedPosition(), m_buffer.GetUndoPosition());
+    EXPECT_EQ(m_buffer.GetSavedRevision(), m_buffer.GetRevision());
+    EXPECT_EQ(view.m_hints, (std::vector<std::pair<uint32_t, int>>{{HintLineMarks, -1}}));
+
+    // Written in place: the text is saved, the revision marks are left alone.
+    ASSERT_TRUE(m_buffer.InsertText(nullptr, 1, 2, "d", endLine, endChar));
+    view.m_hints.clear();
+    EXPECT_EQ(SaveBytes(0, true), "a\nbcd");
+    EXPECT_FALSE(m_buffer.IsModified());
+    EXPECT_TRUE(view.m_hints.empty());
+    EXPECT_NE(m_buffer.GetSavedRevision(), m_buffer.GetRevision());
+    m_buffer.DetachView(&view);
+}
+
+TEST_F(TextEditBufferExTest, FailedSavesLeaveTheFileAsItWas)
+{
+    const std::string original(100000, 'o');
+    const std::string path = m_folder.Write("keep.txt", original);
+    Load("new text that is long enough\n" + std::string(200000, 'n'));
+    m_buffer.SetModified(true);
+
+    // The disk fills up (the file-size limit fails the writes the same way).
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool bFailed = m_buffer.SaveFile(path, false, m_error, 0, true);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(bFailed);
+    EXPECT_EQ(m_error, GetSystemErrorText(EFBIG));
+    EXPECT_TRUE(m_buffer.IsModified());
+    EXPECT_EQ(CScratchFolder::Read(path), original);
+    // No temporary file stays behind.
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        ++count;
+    EXPECT_EQ(count, 2u); // keep.txt and t.txt
+
+    // A read-only file, and a folder that takes no new file.
+    const std::string readOnly = m_folder.Write("ro.txt", "read only");
+    chmod(readOnly.c_str(), 0444);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    chmod(folder.c_str(), 0555);
+    EXPECT_EQ(RunUnprivileged([&] {
+                  std::string error;
+                  if (!m_buffer.SaveFile(readOnly, false, error, 0, true))
+                      return 1;
+                  if (error != GetSystemErrorText(EACCES))
+                      return 2;
+                  // A new file cannot be made in the folder.
+                  return m_buffer.SaveFile(folder + "/new.txt", false, error, 0, true) ? 0 : 3;
+              }),
+              0);
+    chmod(folder.c_str(), 0700);
+    EXPECT_EQ(CScratchFolder::Read(readOnly), "read only");
+    EXPECT_FALSE(std::filesystem::exists(folder + "/new.txt"));
+
+    EXPECT_TRUE(m_buffer.SaveFile("", false, m_error, 0, true));
+    EXPECT_FALSE(m_error.empty());
+}
