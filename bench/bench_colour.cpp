@@ -6,9 +6,9 @@
 // plus a checksum so the work is kept.
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -64,7 +64,8 @@ int main(int argc, char** argv)
     std::vector<SyntaxRun> runs(3 * (static_cast<size_t>(maxLength) + 1));
     // CPU time of this thread: the machine running the benchmarks is shared, and wall time
     // would measure the other processes as much as the parser.
-    const auto cpuNow = [] {
+    const auto cpuNow = []
+    {
         timespec ts{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
         return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;

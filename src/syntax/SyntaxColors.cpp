@@ -28,10 +28,10 @@ CSyntaxColors::CSyntaxColors()
 void CSyntaxColors::SetDefaults()
 {
     const COLORREF defaults[kCount] = {
-        0x000080,       GetSysColor(5), GetSysColor(5), GetSysColor(8), GetSysColor(0),
-        GetSysColor(13), 0xFFFFFF,      0xE19A7B,       0x00FFFF,       0xFF0000,
-        0x800080,       0x008000,       0x0000FF,       0x606060,       0x000080,
-        0xC08000,       0x000080,       0x000080,       0x800000,       0xC08000,
+        0x000080,        GetSysColor(5), GetSysColor(5), GetSysColor(8), GetSysColor(0),
+        GetSysColor(13), 0xFFFFFF,       0xE19A7B,       0x00FFFF,       0xFF0000,
+        0x800080,        0x008000,       0x0000FF,       0x606060,       0x000080,
+        0xC08000,        0x000080,       0x000080,       0x800000,       0xC08000,
     };
     for (int i = 0; i < kCount; ++i)
     {
@@ -72,8 +72,8 @@ void CSyntaxColors::Load(CProfileStore& store)
         return;
     for (int i = 0; i < kCount; ++i)
     {
-        m_colors[i] = static_cast<COLORREF>(store.GetProfileInt(
-            kSection, ValueName("Color", i + 1), static_cast<int>(m_colors[i])));
+        m_colors[i] = static_cast<COLORREF>(store.GetProfileInt(kSection, ValueName("Color", i + 1),
+                                                                static_cast<int>(m_colors[i])));
         m_bold[i] = store.GetProfileInt(kSection, ValueName("Bold", i + 1), m_bold[i] ? 1 : 0) != 0;
     }
 }

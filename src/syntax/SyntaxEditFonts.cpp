@@ -46,7 +46,8 @@ bool StartsWithCourier(const std::string& face)
 }
 } // namespace
 
-CSyntaxEditFonts::CSyntaxEditFonts(int nLogPixelsY) : m_nLogPixelsY(nLogPixelsY > 0 ? nLogPixelsY : 96)
+CSyntaxEditFonts::CSyntaxEditFonts(int nLogPixelsY)
+    : m_nLogPixelsY(nLogPixelsY > 0 ? nLogPixelsY : 96)
 {
     SetDefaults();
 }
@@ -109,8 +110,8 @@ bool CSyntaxEditFonts::ParseFontValue(const std::string& value)
     for (;;)
     {
         const size_t bar = value.find('|', start);
-        fields.push_back(value.substr(start, bar == std::string::npos ? std::string::npos
-                                                                        : bar - start));
+        fields.push_back(
+            value.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
         if (bar == std::string::npos)
             break;
         start = bar + 1;

@@ -42,7 +42,10 @@ public:
     int GetLogPixelsY() const { return m_nLogPixelsY; }
 
     // 2 x italic + bold.
-    static int VariantIndex(bool bBold, bool bItalic) { return (bItalic ? 2 : 0) + (bBold ? 1 : 0); }
+    static int VariantIndex(bool bBold, bool bItalic)
+    {
+        return (bItalic ? 2 : 0) + (bBold ? 1 : 0);
+    }
     // The font of a variant. Bold (weight 700) and italic are applied only to faces whose
     // name begins with "Courier" (any case); other faces keep weight 400 and no italic in
     // their bold and italic variants, so the character cells of every variant stay alike.

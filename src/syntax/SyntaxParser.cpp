@@ -19,14 +19,14 @@ void CopyField(char* dest, size_t size, const char* src)
 
 bool IsIdeographOrKanaCodePoint(uint32_t cp)
 {
-    return (cp >= 0x3040 && cp <= 0x30FF) ||   // hiragana, katakana
-           (cp >= 0x31F0 && cp <= 0x31FF) ||   // katakana phonetic extensions
-           (cp >= 0xFF66 && cp <= 0xFF9F) ||   // halfwidth katakana
-           (cp >= 0x3005 && cp <= 0x3007) ||   // ideographic iteration mark, closing mark, zero
-           (cp >= 0x3400 && cp <= 0x4DBF) ||   // CJK extension A
-           (cp >= 0x4E00 && cp <= 0x9FFF) ||   // CJK unified ideographs
-           (cp >= 0xF900 && cp <= 0xFAFF) ||   // compatibility ideographs
-           (cp >= 0x20000 && cp <= 0x3FFFF);   // supplementary ideographic planes
+    return (cp >= 0x3040 && cp <= 0x30FF) || // hiragana, katakana
+           (cp >= 0x31F0 && cp <= 0x31FF) || // katakana phonetic extensions
+           (cp >= 0xFF66 && cp <= 0xFF9F) || // halfwidth katakana
+           (cp >= 0x3005 && cp <= 0x3007) || // ideographic iteration mark, closing mark, zero
+           (cp >= 0x3400 && cp <= 0x4DBF) || // CJK extension A
+           (cp >= 0x4E00 && cp <= 0x9FFF) || // CJK unified ideographs
+           (cp >= 0xF900 && cp <= 0xFAFF) || // compatibility ideographs
+           (cp >= 0x20000 && cp <= 0x3FFFF); // supplementary ideographic planes
 }
 
 // Whether the multibyte character at `index` is an ideograph, hiragana or katakana: the
@@ -131,9 +131,9 @@ void CSyntaxParser::ComputeWrapPoints(const CSyntaxWrapSource& view, int nLine, 
     const int nCodePage = GetTextCodePage();
     const bool multibyte = IsMultibyteCodePage(nCodePage);
 
-    int width = 0;          // columns since the last break
-    int column = 0;         // columns since the line start
-    int candidate = 0;      // offset of the last break opportunity; 0 = none
+    int width = 0;     // columns since the last break
+    int column = 0;    // columns since the line start
+    int candidate = 0; // offset of the last break opportunity; 0 = none
     int candidateColumn = 0;
     bool spaceSeen = false;
     for (int i = 0; i < length;)

@@ -76,11 +76,11 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
     }
 
     bool firstChar = (s & ~kCFamilyBlockComment) == 0; // a directive may still begin
-    bool newRun = true;       // the next character starts a run
-    bool escaped = false;     // in a string: the previous backslash escapes this character
-    int wordBegin = -1;       // start of the word being collected (colouring only)
-    int prev = -1;            // index of the previous character
-    int commentOpenStar = -1; // the "*" of a "/*" opened on this line
+    bool newRun = true;                                // the next character starts a run
+    bool escaped = false;       // in a string: the previous backslash escapes this character
+    int wordBegin = -1;         // start of the word being collected (colouring only)
+    int prev = -1;              // index of the previous character
+    int commentOpenStar = -1;   // the "*" of a "/*" opened on this line
     int commentCloseSlash = -1; // the "/" of the last "*/" on this line
     const uint32_t quoted = kCFamilyString | kCFamilyChar;
     // The state-only pass of a single-byte or UTF-8 line jumps over the bytes that cannot
@@ -197,10 +197,9 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
             c = p[i];
         }
         const bool isWord =
-            IsSyntaxWordChar(c) ||
-            (c == '.' && (m_options.bDotIsWordChar ||
-                          (i > 0 && !IsSyntaxAlphaLike(p[i - 1]) &&
-                           (i + 1 >= n || !IsSyntaxAlphaLike(p[i + 1])))));
+            IsSyntaxWordChar(c) || (c == '.' && (m_options.bDotIsWordChar ||
+                                                 (i > 0 && !IsSyntaxAlphaLike(p[i - 1]) &&
+                                                  (i + 1 >= n || !IsSyntaxAlphaLike(p[i + 1])))));
         if (isWord && wordBegin >= 0)
         {
             // Inside a word nothing but its end matters; single-byte text runs to the end
@@ -287,7 +286,8 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
         }
         if (firstChar)
         {
-            if (m_options.chDirective != 0 && c == static_cast<unsigned char>(m_options.chDirective))
+            if (m_options.chDirective != 0 &&
+                c == static_cast<unsigned char>(m_options.chDirective))
             {
                 AppendSyntaxRun(runs, count, i, kSyntaxColorPreprocessor);
                 s |= kCFamilyDirective;

@@ -39,11 +39,11 @@ struct SCFamilyOptions
 {
     const SCFamilyWordList* pLists = nullptr; // classification order
     int nListCount = 0;
-    char chDirective = '#';          // opens a directive at the first non-blank; 0 = none
-    bool bSemicolonComment = false;  // ";" also opens a line comment
-    bool bDotIsWordChar = false;     // every "." belongs to words
-    bool bDclFunctionNames = false;  // function names by "{" / ":" instead of "("
-    bool bLooseCharLiteral = false;  // a "'" ends a literal unless a backslash precedes it
+    char chDirective = '#';         // opens a directive at the first non-blank; 0 = none
+    bool bSemicolonComment = false; // ";" also opens a line comment
+    bool bDotIsWordChar = false;    // every "." belongs to words
+    bool bDclFunctionNames = false; // function names by "{" / ":" instead of "("
+    bool bLooseCharLiteral = false; // a "'" ends a literal unless a backslash precedes it
 };
 
 class CSyntaxParserCFamily : public CSyntaxParser

@@ -6,15 +6,17 @@
 namespace
 {
 const char* const kCsharpKeywords[] = {
-    "abstract", "base", "bool", "break", "byte", "case", "catch", "char", "checked", "class",
-    "const", "continue", "decimal", "default", "delegate", "do", "double", "else", "enum",
-    "event", "exdouble", "exfloat", "explicit", "extern", "false", "finally", "fixed", "float",
-    "for", "foreach", "get", "goto", "if", "implicit", "in", "int", "interface", "internal",
-    "is", "lock", "long", "namespace", "new", "null", "object", "operator", "out", "override",
-    "private", "protected", "public", "readonly", "ref", "return", "sbyte", "sealed", "set",
-    "short", "sizeof", "static", "string", "struct", "switch", "this", "throw", "true", "try",
-    "typeof", "uint", "ulong", "unchecked", "unsafe", "ushort", "using", "virtual", "void",
-    nullptr,
+    "abstract",  "base",      "bool",     "break",    "byte",     "case",     "catch",
+    "char",      "checked",   "class",    "const",    "continue", "decimal",  "default",
+    "delegate",  "do",        "double",   "else",     "enum",     "event",    "exdouble",
+    "exfloat",   "explicit",  "extern",   "false",    "finally",  "fixed",    "float",
+    "for",       "foreach",   "get",      "goto",     "if",       "implicit", "in",
+    "int",       "interface", "internal", "is",       "lock",     "long",     "namespace",
+    "new",       "null",      "object",   "operator", "out",      "override", "private",
+    "protected", "public",    "readonly", "ref",      "return",   "sbyte",    "sealed",
+    "set",       "short",     "sizeof",   "static",   "string",   "struct",   "switch",
+    "this",      "throw",     "true",     "try",      "typeof",   "uint",     "ulong",
+    "unchecked", "unsafe",    "ushort",   "using",    "virtual",  "void",     nullptr,
 };
 
 const SCFamilyWordList kLists[] = {

@@ -74,7 +74,7 @@ CSyntaxParser* CSyntaxParserFactory::FindByExtension(const std::string& extensio
     if (first != std::string::npos)
         ext = extension.substr(first, extension.find_last_not_of(blanks) - first + 1);
     ext.erase(0, ext.find_first_not_of('.') == std::string::npos ? ext.size()
-                                                                   : ext.find_first_not_of('.'));
+                                                                 : ext.find_first_not_of('.'));
     for (char& c : ext)
     {
         if (c >= 'A' && c <= 'Z')
@@ -150,7 +150,7 @@ int CSyntaxParserFactory::BuildMaskList(std::vector<std::string>& masks) const
 }
 
 std::vector<SSyntaxMenuItem> CSyntaxParserFactory::BuildSyntaxMenu(int nCurrentId,
-                                                                    int nFirstCommandId) const
+                                                                   int nFirstCommandId) const
 {
     std::vector<SSyntaxMenuItem> items;
     SSyntaxMenuItem first;

@@ -15,11 +15,11 @@ constexpr int kSyntaxFirstCommandId = 36800;
 // One item of the syntax submenu as the menu code should show it.
 struct SSyntaxMenuItem
 {
-    int nCommandId = 0;     // 0 for a separator
-    std::string strText;    // the parser's name; empty for a separator
+    int nCommandId = 0;  // 0 for a separator
+    std::string strText; // the parser's name; empty for a separator
     bool bSeparator = false;
     bool bEnabled = true;
-    bool bChecked = false;  // shown as the chosen radio item
+    bool bChecked = false; // shown as the chosen radio item
 };
 
 class CSyntaxParserFactory : public CTextParserLookup

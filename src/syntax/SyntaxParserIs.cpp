@@ -6,24 +6,26 @@
 namespace
 {
 const char* const kIsFirst[] = {
-    "begin", "call", "case", "declare", "default", "downto", "else", "elseif", "end", "endif",
-    "endswitch", "endwhile", "external", "for", "function", "goto", "if", "program",
-    "prototype", "repeat", "return", "step", "switch", "then", "to", "typedef", "until", "void",
-    "while", "BOOL", "BYREF", "CHAR", "HIWORD", "HWND", "INT", "LIST", "LONG", "LOWORD",
-    "NUMBER", "POINTER", "QUAD", "RGB", "SHORT", "STRING", nullptr,
+    "begin",  "call",    "case",      "declare",  "default",  "downto", "else",     "elseif",
+    "end",    "endif",   "endswitch", "endwhile", "external", "for",    "function", "goto",
+    "if",     "program", "prototype", "repeat",   "return",   "step",   "switch",   "then",
+    "to",     "typedef", "until",     "void",     "while",    "BOOL",   "BYREF",    "CHAR",
+    "HIWORD", "HWND",    "INT",       "LIST",     "LONG",     "LOWORD", "NUMBER",   "POINTER",
+    "QUAD",   "RGB",     "SHORT",     "STRING",   nullptr,
 };
 
 const char* const kIsSecond[] = {
-    "AFTER", "APPEND", "BACK", "BEFORE", "CANCEL", "COMMAND", "COMMANDEX", "CONTINUE",
-    "DISABLE", "DLG_ERR", "ENABLE", "EXCLUSIVE", "EXISTS", "FAILIFEXISTS", "FALSE", "FULL",
-    "NEXT", "NO", "NONEXCLUSIVE", "NOSET", "OFF", "ON", "PARTIAL", "REPLACE", "REPLACE_ITEM",
-    "RESET", "RESTART", "SET", "TRUE", "YES", nullptr,
+    "AFTER",    "APPEND",  "BACK",    "BEFORE",       "CANCEL",       "COMMAND", "COMMANDEX",
+    "CONTINUE", "DISABLE", "DLG_ERR", "ENABLE",       "EXCLUSIVE",    "EXISTS",  "FAILIFEXISTS",
+    "FALSE",    "FULL",    "NEXT",    "NO",           "NONEXCLUSIVE", "NOSET",   "OFF",
+    "ON",       "PARTIAL", "REPLACE", "REPLACE_ITEM", "RESET",        "RESTART", "SET",
+    "TRUE",     "YES",     nullptr,
 };
 
 const char* const kIsThird[] = {
-    "CMDLINE", "ERRORFILENAME", "INFOFILENAME", "ISRES", "ISUSER", "ISVERSION", "SRCDIR",
-    "SRCDISK", "SUPPORTDIR", "TARGETDIR", "TARGETDISK", "WINDIR", "WINDISK", "WINSYSDIR",
-    "WINSYSDISK", nullptr,
+    "CMDLINE", "ERRORFILENAME", "INFOFILENAME", "ISRES",     "ISUSER",     "ISVERSION",
+    "SRCDIR",  "SRCDISK",       "SUPPORTDIR",   "TARGETDIR", "TARGETDISK", "WINDIR",
+    "WINDISK", "WINSYSDIR",     "WINSYSDISK",   nullptr,
 };
 
 const SCFamilyWordList kLists[] = {

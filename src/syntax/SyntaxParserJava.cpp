@@ -6,12 +6,14 @@
 namespace
 {
 const char* const kJavaKeywords[] = {
-    "abstract", "default", "goto", "null", "synchronized", "boolean", "do", "if", "package",
-    "this", "break", "double", "implements", "private", "threadsafe", "byte", "else", "import",
-    "protected", "throw", "byvalue", "extends", "instanceof", "public", "transient", "case",
-    "false", "int", "return", "true", "catch", "final", "interface", "short", "try", "char",
-    "finally", "long", "static", "void", "class", "float", "native", "super", "while", "const",
-    "for", "new", "switch", "continue", nullptr,
+    "abstract",   "default",    "goto",   "null",      "synchronized", "boolean",    "do",
+    "if",         "package",    "this",   "break",     "double",       "implements", "private",
+    "threadsafe", "byte",       "else",   "import",    "protected",    "throw",      "byvalue",
+    "extends",    "instanceof", "public", "transient", "case",         "false",      "int",
+    "return",     "true",       "catch",  "final",     "interface",    "short",      "try",
+    "char",       "finally",    "long",   "static",    "void",         "class",      "float",
+    "native",     "super",      "while",  "const",     "for",          "new",        "switch",
+    "continue",   nullptr,
 };
 
 const SCFamilyWordList kLists[] = {

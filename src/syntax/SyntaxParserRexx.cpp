@@ -6,17 +6,18 @@
 namespace
 {
 const char* const kRexxKeywords[] = {
-    "ADDRESS", "ARG", "CALL", "DO", "DROP", "EXIT", "IF", "INTERPRET", "ITERATE", "LEAVE",
-    "NOP", "NUMERIC", "OPTIONS", "PARSE", "PROCEDURE", "PULL", "PUSH", "QUEUE", "RETURN", "SAY",
-    "SELECT", "OTHERWISE", "SIGNAL", "TRACE", "END", "WHEN", "ELSE", "WITH", "TO", "BY", "ON",
-    "FOR", "OFF", "VAR", "THEN", "HALT", "NAME", "FORM", "FUZZ", "VALUE", "WHILE", "UNTIL",
-    "ERROR", "UPPER", "EXPOSE", "DIGITS", "FOREVER", "FAILURE", "VERSION", "NOVALUE", "SOURCE",
-    "SYNTAX", "NOTREADY", "SCIENTIFIC", "ENGINEERING", nullptr,
+    "ADDRESS", "ARG",     "CALL",   "DO",      "DROP",     "EXIT",       "IF",          "INTERPRET",
+    "ITERATE", "LEAVE",   "NOP",    "NUMERIC", "OPTIONS",  "PARSE",      "PROCEDURE",   "PULL",
+    "PUSH",    "QUEUE",   "RETURN", "SAY",     "SELECT",   "OTHERWISE",  "SIGNAL",      "TRACE",
+    "END",     "WHEN",    "ELSE",   "WITH",    "TO",       "BY",         "ON",          "FOR",
+    "OFF",     "VAR",     "THEN",   "HALT",    "NAME",     "FORM",       "FUZZ",        "VALUE",
+    "WHILE",   "UNTIL",   "ERROR",  "UPPER",   "EXPOSE",   "DIGITS",     "FOREVER",     "FAILURE",
+    "VERSION", "NOVALUE", "SOURCE", "SYNTAX",  "NOTREADY", "SCIENTIFIC", "ENGINEERING", nullptr,
 };
 
 const char* const kRexxSecond[] = {
-    "METHOD", "CLASS", "NULL", "LOOP", "CATCH", "RETURNS", "EXTENDS", "IMPLEMENTS", "CHAR",
-    "BOOLEAN", nullptr,
+    "METHOD",  "CLASS",      "NULL", "LOOP",    "CATCH", "RETURNS",
+    "EXTENDS", "IMPLEMENTS", "CHAR", "BOOLEAN", nullptr,
 };
 
 const SCFamilyWordList kLists[] = {

@@ -6,13 +6,12 @@
 namespace
 {
 const char* const kSqlKeywords[] = {
-    "select", "where", "insert", "into", "update", "from", "in", "order", "by", "and", "or",
-    "not", "union", "distinct", "join", "all", "group", nullptr,
+    "select", "where", "insert", "into",  "update",   "from", "in",  "order", "by",
+    "and",    "or",    "not",    "union", "distinct", "join", "all", "group", nullptr,
 };
 
 const char* const kSqlTypes[] = {
-    "CHAR", "VARCHAR", "INTEGER", "REAL", "DOUBLE", "MEMO", "BYTE", "WORD", "DATE", "TIME",
-    nullptr,
+    "CHAR", "VARCHAR", "INTEGER", "REAL", "DOUBLE", "MEMO", "BYTE", "WORD", "DATE", "TIME", nullptr,
 };
 
 const SCFamilyWordList kLists[] = {

@@ -59,11 +59,11 @@ bool EqualNoCase(const char* a, const char* b, int length, int nCodePage)
 } // namespace
 
 const uint8_t g_syntaxCharClass[256] = {
-#define SYN_ROW(b)                                                                             \
-    MakeClass(b + 0), MakeClass(b + 1), MakeClass(b + 2), MakeClass(b + 3), MakeClass(b + 4),  \
-        MakeClass(b + 5), MakeClass(b + 6), MakeClass(b + 7), MakeClass(b + 8),                \
-        MakeClass(b + 9), MakeClass(b + 10), MakeClass(b + 11), MakeClass(b + 12),             \
-        MakeClass(b + 13), MakeClass(b + 14), MakeClass(b + 15)
+#define SYN_ROW(b)                                                                                 \
+    MakeClass(b + 0), MakeClass(b + 1), MakeClass(b + 2), MakeClass(b + 3), MakeClass(b + 4),      \
+        MakeClass(b + 5), MakeClass(b + 6), MakeClass(b + 7), MakeClass(b + 8), MakeClass(b + 9),  \
+        MakeClass(b + 10), MakeClass(b + 11), MakeClass(b + 12), MakeClass(b + 13),                \
+        MakeClass(b + 14), MakeClass(b + 15)
     SYN_ROW(0),   SYN_ROW(16),  SYN_ROW(32),  SYN_ROW(48),  SYN_ROW(64),  SYN_ROW(80),
     SYN_ROW(96),  SYN_ROW(112), SYN_ROW(128), SYN_ROW(144), SYN_ROW(160), SYN_ROW(176),
     SYN_ROW(192), SYN_ROW(208), SYN_ROW(224), SYN_ROW(240),
@@ -189,8 +189,7 @@ bool CSyntaxKeywordSet::Contains(const char* word, int length) const
     if (length < m_nMinLength || length > m_nMaxLength || word == nullptr)
         return false;
     if (m_bLinear)
-        return m_bNoCase ? IsKeywordNoCase(m_list, word, length)
-                         : IsKeyword(m_list, word, length);
+        return m_bNoCase ? IsKeywordNoCase(m_list, word, length) : IsKeyword(m_list, word, length);
     if (m_slots.empty())
         return false;
     // Every entry is ASCII, so a word holding a byte above 127 can match no entry under

@@ -123,10 +123,7 @@ struct SSyntaxLineText
 
     explicit SSyntaxLineText(const CTarvoTextLineInfo* line);
 
-    int Next(int index) const
-    {
-        return bDbcs ? NextDbcs(index) : index + 1;
-    }
+    int Next(int index) const { return bDbcs ? NextDbcs(index) : index + 1; }
     int NextDbcs(int index) const;
     // True when the line's last byte is a backslash that is a character of its own; the
     // parsers then carry every state bit into the next line.
@@ -135,8 +132,7 @@ struct SSyntaxLineText
 
 // The state at the end of a line under the common rule: only the bits of `keepMask`
 // survive, unless the line ends with a backslash of its own, which keeps all bits.
-inline uint32_t SyntaxEndOfLineState(const SSyntaxLineText& text, uint32_t state,
-                                     uint32_t keepMask)
+inline uint32_t SyntaxEndOfLineState(const SSyntaxLineText& text, uint32_t state, uint32_t keepMask)
 {
     return text.EndsWithBackslash() ? state : (state & keepMask);
 }

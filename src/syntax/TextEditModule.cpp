@@ -7,9 +7,7 @@ namespace
 CTarvoTextEditModule* g_pModule = nullptr;
 }
 
-CTarvoTextEditModule::CTarvoTextEditModule(int nLogPixelsY) : m_fonts(nLogPixelsY)
-{
-}
+CTarvoTextEditModule::CTarvoTextEditModule(int nLogPixelsY) : m_fonts(nLogPixelsY) {}
 
 CTarvoTextEditModule::~CTarvoTextEditModule()
 {

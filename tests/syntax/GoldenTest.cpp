@@ -11,9 +11,9 @@
 #include <memory>
 #include <sstream>
 
+#include "SyntaxTestUtil.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParsers.h"
-#include "SyntaxTestUtil.h"
 
 namespace
 {
@@ -76,7 +76,7 @@ TEST_P(GoldenTest, MatchesExpectedRunsAndStates)
 
     std::unique_ptr<CSyntaxParser> parser;
     uint32_t state = 0;
-    bool haveLine = false;  // a "> " line was parsed and awaits its checks
+    bool haveLine = false; // a "> " line was parsed and awaits its checks
     int checkedLines = 0;
     std::string text;
     SColourResult result;

@@ -15,9 +15,9 @@
 #include <random>
 #include <sstream>
 
+#include "SyntaxTestUtil.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParsers.h"
-#include "SyntaxTestUtil.h"
 
 namespace
 {
@@ -172,8 +172,8 @@ TEST(ParserProperties, RealFilesKeepStateRunAndBoundsRules)
             const std::vector<std::string> lines = ReadLines(path);
             for (size_t n = 0; n < lines.size(); ++n)
             {
-                state = CheckLine(*parsers[id], state, lines[n],
-                                  path + ":" + std::to_string(n + 1));
+                state =
+                    CheckLine(*parsers[id], state, lines[n], path + ":" + std::to_string(n + 1));
                 ++linesChecked;
                 if (HasFailure())
                     return;

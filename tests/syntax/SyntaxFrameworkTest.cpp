@@ -134,7 +134,7 @@ TEST(SharedRoutines, NumbersFollowTheDecimalAndHexRules)
     EXPECT_TRUE(num("1e+5"));
     EXPECT_FALSE(num("0X1F"));
     EXPECT_FALSE(num("1f"));
-    EXPECT_FALSE(num("0x"));  // too short for a hex prefix, and "x" is no digit
+    EXPECT_FALSE(num("0x")); // too short for a hex prefix, and "x" is no digit
     EXPECT_FALSE(num(".5"));
     EXPECT_FALSE(num("0xG"));
     EXPECT_FALSE(IsNumber("", 0));
@@ -147,8 +147,8 @@ TEST(SharedRoutines, KeywordSetAnswersAsTheLinearLookup)
     static const char* const list[] = {"if", "IF", "while", "_x", "a.b", "while", nullptr};
     const CSyntaxKeywordSet exact(list, false);
     const CSyntaxKeywordSet folded(list, true);
-    const char* probes[] = {"if", "If", "iF", "IF", "while", "WHILE", "whil", "whilee", "_x",
-                            "_X", "a.b", "A.B", "", "i", "\xc9\x66"};
+    const char* probes[] = {"if", "If", "iF",  "IF",  "while", "WHILE", "whil",    "whilee",
+                            "_x", "_X", "a.b", "A.B", "",      "i",     "\xc9\x66"};
     for (const char* probe : probes)
     {
         const int length = static_cast<int>(strlen(probe));
