@@ -198,7 +198,7 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
         }
         const bool isWord =
             IsSyntaxWordChar(c) || (c == '.' && (m_options.bDotIsWordChar ||
-                                                 (i > 0 && !IsSyntaxAlphaLike(p[i - 1]) &&
+                                                 (prev >= 0 && !IsSyntaxAlphaLike(p[prev]) &&
                                                   (i + 1 >= n || !IsSyntaxAlphaLike(p[i + 1])))));
         if (isWord && wordBegin >= 0)
         {
