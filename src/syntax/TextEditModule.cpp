@@ -17,6 +17,8 @@ CTarvoTextEditModule::~CTarvoTextEditModule()
 bool CTarvoTextEditModule::Start(CProfileStore& store)
 {
     Shutdown();
+    m_settings.Load(store);
+    m_settings.Apply();
     m_colors.Load(store);
     m_fonts.Load(store);
     if (m_factory.CreateParsers() < 1)
@@ -31,6 +33,7 @@ void CTarvoTextEditModule::Stop(CProfileStore& store)
 {
     if (!m_bStarted)
         return;
+    m_settings.Save(store);
     m_colors.Save(store);
     m_fonts.Save(store);
     Shutdown();

@@ -9,6 +9,7 @@
 #include "syntax/SyntaxColors.h"
 #include "syntax/SyntaxEditFonts.h"
 #include "syntax/SyntaxParserFactory.h"
+#include "syntax/TextEditSettings.h"
 
 class CProfileStore;
 
@@ -21,10 +22,10 @@ public:
     // Unregisters and deletes the parsers if Stop was not called; saves nothing.
     ~CTarvoTextEditModule();
 
-    // Reads colours and fonts, then makes the parsers. False when no parser could be
+    // Reads the text settings (and applies them), colours and fonts, then makes the parsers. False when no parser could be
     // made (the documents would have nothing to colour with, not even plain text).
     bool Start(CProfileStore& store);
-    // Saves colours and fonts, unregisters the lookup and deletes the parsers.
+    // Saves the text settings, colours and fonts, unregisters the lookup and deletes the parsers.
     void Stop(CProfileStore& store);
     bool IsStarted() const { return m_bStarted; }
 
@@ -33,6 +34,8 @@ public:
     CSyntaxColors& GetColors() { return m_colors; }
     const CSyntaxColors& GetColors() const { return m_colors; }
     CSyntaxEditFonts& GetFonts() { return m_fonts; }
+    CTextEditSettings& GetSettings() { return m_settings; }
+    const CTextEditSettings& GetSettings() const { return m_settings; }
     const CSyntaxEditFonts& GetFonts() const { return m_fonts; }
 
     // A run array for colouring a line of nLineLength bytes: at least 3 x (length + 1)
@@ -50,6 +53,7 @@ private:
     CSyntaxParserFactory m_factory;
     CSyntaxColors m_colors;
     CSyntaxEditFonts m_fonts;
+    CTextEditSettings m_settings;
     std::vector<SyntaxRun> m_runScratch;
     bool m_bStarted = false;
 };

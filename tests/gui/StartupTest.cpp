@@ -77,7 +77,10 @@ TEST(Startup, RunsShowsTheWindowAndWritesEverySetting)
           "Settings/WindowPosY", "Settings/WindowSizeCX", "Settings/WindowSizeCY",
           "Settings/WindowMaximized", "Settings/WindowFullScreen", "Settings/NavigateBarWidth",
           "Settings/OutputBarHeight", "Settings/EscToClose", "Integration/Shell/Cascaded",
-          "Integration/Shell/Background"})
+          "Integration/Shell/Background", "TextEdit/Settings/ShowLineNumbers",
+          "TextEdit/Settings/DefaultCodePage", "TextEdit/Settings/WrapLines",
+          "TextEdit/Settings/Font", "TextEdit/Settings/Colors/Count",
+          "TextEdit/Settings/Colors/Color20", "TextEdit/Settings/Colors/Bold20"})
         EXPECT_TRUE(written.contains(key)) << key;
     EXPECT_EQ(written.value("Settings/MaxFiles").toInt(), 1000);
     // The user data is written beside: an empty history and favorites file.

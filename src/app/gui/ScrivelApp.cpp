@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -10,6 +11,7 @@
 #include "app/CommandLine.h"
 #include "app/UserData.h"
 #include "encoding/FileKind.h"
+#include "syntax/TextEditModule.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
 #include "ui/gui/MainFrame.h"
@@ -106,10 +108,14 @@ void CScrivelApp::LoadUserData()
     m_pUserData->Load(Profile(), GetAppSettings().m_nMaxFiles);
 }
 
-// The shell manager of the navigation bar, the text edit module and the hex edit module.
+// The shell manager of the navigation bar (created with the navigation bar), then the text
+// edit module (text settings, colours, fonts, parsers) and the hex edit module (created with
+// the hex view). A text module that cannot start ends start-up.
 bool CScrivelApp::CreateModules()
 {
-    return true;
+    const int nLogPixelsY = primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
+    m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
+    return m_pTextModule->Start(Profile());
 }
 
 // The text, binary and find-in-files applets with their document templates.
@@ -149,9 +155,13 @@ void CScrivelApp::EndApplets()
 {
 }
 
-// The hex edit module, then the text edit module, then the shell manager.
+// The hex edit module, then the text edit module (which saves its settings), then the
+// shell manager.
 void CScrivelApp::DestroyModules()
 {
+    if (m_pTextModule && m_pProfile)
+        m_pTextModule->Stop(Profile());
+    m_pTextModule.reset();
 }
 
 void CScrivelApp::SaveSettings()

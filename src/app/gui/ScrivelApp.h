@@ -19,6 +19,7 @@ class CMainFrame;
 class CQtProfileStore;
 class CProfileStore;
 class CUserData;
+class CTarvoTextEditModule;
 
 class CScrivelApp : public QApplication, public CDocumentHost
 {
@@ -80,6 +81,7 @@ private:
     std::vector<std::string> m_args;
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
+    std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::function<void(const std::string&)> m_messageHook;
     bool m_bStarted = false;
