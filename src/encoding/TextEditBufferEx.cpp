@@ -7,6 +7,7 @@
 #include "platform/SystemInfo.h"
 #include "syntax/TextEditModule.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -52,17 +53,17 @@ int DetectLineEndMode(const TextStats& stats)
 
 // Records made while reading wait here and join the line array a whole block at a time.
 // Owns the text blocks of the records it holds until they are handed over.
-class CLoadBatch
+class CTarvoTextEditBufferEx::CLoadBatch
 {
 public:
-    explicit CLoadBatch(CTextLineArray& lines) : m_lines(lines)
+    explicit CLoadBatch(CTarvoTextEditBufferEx& owner) : m_owner(owner), m_lines(owner.m_aLines)
     {
         m_records.reserve(CTextLineArray::kMaxBlock);
     }
     ~CLoadBatch()
     {
         for (CTarvoTextLineInfo& record : m_records)
-            std::free(record.pcLine);
+            m_owner.FreeLineRecord(record);
     }
     void Add(const CTarvoTextLineInfo& record)
     {
@@ -84,6 +85,7 @@ public:
     }
 
 private:
+    CTarvoTextEditBufferEx& m_owner;
     CTextLineArray& m_lines;
     std::vector<CTarvoTextLineInfo> m_records;
 };
@@ -137,12 +139,19 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     // Only text that went through a conversion can hold a CR or LF inside a line (a code
     // page whose line break is another byte); such a line is split so that no line of the
     // buffer ever holds a break.
+    // The lines' blocks come from slabs sized after the file, so a small file takes little
+    // room and a large one few, large pieces.
+    const size_t slabBytes = static_cast<size_t>(
+        std::clamp<int64_t>(file.GetFileSize() + file.GetFileSize() / 4 + 4096, 64 * 1024, 32 * 1024 * 1024));
     const bool bConverted = file.GetEncoding() != EncodingNone ||
                             !AreCodePagesEquivalent(file.GetCodePage(), file.GetDefaultCodePage());
 
+    // The batch is gone before the lines are freed on any of these ways out: its records
+    // point into the buffer's slabs.
+    bool bBinary = false, bTooLong = false;
     try
     {
-        CLoadBatch batch(m_aLines);
+        CLoadBatch batch(*this);
         std::string text, ending;
         std::string previousEnding = "\n";
         for (;;)
@@ -150,15 +159,16 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
             const bool bMore = file.ReadLine(text, ending);
             if (file.GetTextStats().nZeroCount != 0)
             {
-                file.Close();
-                FreeAll();
-                InitNew(LineEndCrLf);
-                return LoadBinary;
+                bBinary = true;
+                break;
             }
             if (!bMore && previousEnding.empty())
                 break;
             if (text.size() + ending.size() > static_cast<size_t>(kMaxLineBytes))
-                return FailLoad(errorText, "The file has a line too long to edit");
+            {
+                bTooLong = true;
+                break;
+            }
             const size_t body = text.size();
             text += ending;
             size_t start = 0;
@@ -167,21 +177,30 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
                 for (size_t brk; (brk = text.find_first_of("\r\n", start)) < body;)
                 {
                     const size_t end = brk + (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
-                    batch.Add(MakeLineRecord(text.data() + start, static_cast<int>(end - start)));
+                    batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(end - start), slabBytes));
                     start = end;
                 }
             }
-            batch.Add(MakeLineRecord(text.data() + start, static_cast<int>(text.size() - start)));
+            batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(text.size() - start), slabBytes));
             previousEnding = ending;
             if (!bMore)
                 break;
         }
-        batch.Flush();
+        if (!bBinary && !bTooLong)
+            batch.Flush();
     }
     catch (const std::bad_alloc&)
     {
         return FailLoad(errorText, GetSystemErrorText(ENOMEM));
     }
+    if (bBinary)
+    {
+        file.Close();
+        InitNew(LineEndCrLf);
+        return LoadBinary;
+    }
+    if (bTooLong)
+        return FailLoad(errorText, "The file has a line too long to edit");
     // A read that failed part way must not pass for the whole file.
     if (!file.GetLastFileError().IsEmpty())
         return FailLoad(errorText, ErrorTextOf(file.GetLastFileError()));
@@ -266,28 +285,27 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
     const char* eol = EndingOfMode(nLineEndMode);
     const size_t eolLength = std::strlen(eol);
     const int lineCount = GetLineCount();
-    std::string scratch;
+    // Whole lines are gathered into chunks of about a megabyte, each written (and
+    // converted) at once: the same bytes as line by line, without a call per line.
+    constexpr size_t kChunkBytes = 1 << 20;
+    std::string chunk;
+    chunk.reserve(kChunkBytes + 64);
     for (int i = 0; i < lineCount && bOk; ++i)
     {
         const CTarvoTextLineInfo& line = m_aLines[i];
-        const bool bLast = i + 1 == lineCount;
-        size_t endingLength = 0;
-        const char* ending = nullptr;
+        chunk.append(line.pcLine, static_cast<size_t>(line.nLength));
         if (nLineEndMode == 0)
-            endingLength = static_cast<size_t>(line.nEolLength), ending = line.pcLine + line.nLength;
-        else if (!bLast)
-            endingLength = eolLength, ending = eol;
-        // The line's own ending already matches: its bytes go out as they are stored.
-        if (endingLength == static_cast<size_t>(line.nEolLength) &&
-            (endingLength == 0 || std::memcmp(ending, line.pcLine + line.nLength, endingLength) == 0))
+            chunk.append(line.pcLine + line.nLength, static_cast<size_t>(line.nEolLength));
+        else if (i + 1 < lineCount)
+            chunk.append(eol, eolLength);
+        if (chunk.size() >= kChunkBytes)
         {
-            bOk = file.WriteText(line.pcLine, static_cast<size_t>(line.nLength) + endingLength);
-            continue;
+            bOk = file.WriteText(chunk);
+            chunk.clear();
         }
-        scratch.assign(line.pcLine, static_cast<size_t>(line.nLength));
-        scratch.append(ending, endingLength);
-        bOk = file.WriteText(scratch);
     }
+    if (bOk && !chunk.empty())
+        bOk = file.WriteText(chunk);
     const int nLost = file.GetTextStats().nLostCount;
     bOk = bOk && file.Flush();
     if (!bOk)

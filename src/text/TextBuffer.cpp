@@ -4,7 +4,10 @@
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
+
+#include "platform/LargeBlock.h"
 
 namespace
 {
@@ -34,8 +37,62 @@ CTarvoTextBuffer::~CTarvoTextBuffer()
 
 void CTarvoTextBuffer::FreeLineRecord(CTarvoTextLineInfo& record)
 {
-    std::free(record.pcLine);
+    if (!IsSlabBlock(record.pcLine))
+        std::free(record.pcLine);
     record.pcLine = nullptr;
+}
+
+bool CTarvoTextBuffer::IsSlabBlock(const char* block) const
+{
+    if (block == nullptr || m_aSlabs.empty())
+        return false;
+    auto it = std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), block,
+                               [](const char* p, const SLineSlab& slab) { return std::less<const char*>()(p, slab.pBase); });
+    if (it == m_aSlabs.begin())
+        return false;
+    --it;
+    return !std::less<const char*>()(block, it->pBase) && std::less<const char*>()(block, it->pBase + it->nSize);
+}
+
+void CTarvoTextBuffer::FreeSlabs()
+{
+    for (const SLineSlab& slab : m_aSlabs)
+        FreeLargeBlock(slab.pBase, slab.nSize);
+    m_aSlabs.clear();
+    m_pSlabFree = nullptr;
+    m_nSlabFree = 0;
+}
+
+CTarvoTextLineInfo CTarvoTextBuffer::MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes)
+{
+    const int capacity = NewBlockCapacity(length);
+    if (static_cast<size_t>(capacity) > m_nSlabFree)
+    {
+        // A line longer than a slab gets a slab of its own size.
+        const size_t size = std::max(nSlabBytes, static_cast<size_t>(capacity));
+        char* base = static_cast<char*>(AllocateLargeBlock(size));
+        if (base == nullptr)
+            return MakeLineRecord(text, length);
+        SLineSlab slab{base, size};
+        m_aSlabs.insert(std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), slab,
+                                         [](const SLineSlab& a, const SLineSlab& b) {
+                                             return std::less<const char*>()(a.pBase, b.pBase);
+                                         }),
+                        slab);
+        m_pSlabFree = base;
+        m_nSlabFree = size;
+    }
+    CTarvoTextLineInfo record;
+    record.nMax = capacity;
+    record.pcLine = m_pSlabFree;
+    m_pSlabFree += capacity;
+    m_nSlabFree -= static_cast<size_t>(capacity);
+    if (length > 0)
+        std::memcpy(record.pcLine, text, static_cast<size_t>(length));
+    record.pcLine[length] = '\0';
+    record.nEolLength = TrailingEolLength(text, length, length);
+    record.nLength = length - record.nEolLength;
+    return record;
 }
 
 void CTarvoTextBuffer::FreeAllLines()
@@ -45,6 +102,7 @@ void CTarvoTextBuffer::FreeAllLines()
     for (int i = 0; i < m_aLines.GetSize(); ++i)
         FreeLineRecord(m_aLines[i]);
     m_aLines.Clear();
+    FreeSlabs();
 }
 
 CTarvoTextLineInfo CTarvoTextBuffer::MakeLineRecord(const char* text, int length)
@@ -100,6 +158,14 @@ void CTarvoTextBuffer::ReserveLineBytes(CTarvoTextLineInfo& record, int nBytes)
     if (nBytes <= record.nMax && record.pcLine != nullptr)
         return;
     const int capacity = GrownBlockCapacity(nBytes);
+    if (IsSlabBlock(record.pcLine))
+    {
+        char* moved = AllocateBlock(capacity);
+        std::memcpy(moved, record.pcLine, static_cast<size_t>(record.nMax));
+        record.pcLine = moved;
+        record.nMax = capacity;
+        return;
+    }
     char* block = static_cast<char*>(std::realloc(record.pcLine, static_cast<size_t>(capacity)));
     if (block == nullptr)
         throw std::bad_alloc();

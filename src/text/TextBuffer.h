@@ -7,6 +7,7 @@
 // by a zero byte; every block's capacity is a multiple of 16 and larger than text plus
 // ending; an initialised buffer has at least one line and its last line has no ending.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -94,11 +95,21 @@ public:
 protected:
     // A record made from text[0..length) with its own new block, as InsertLineRecord does.
     static CTarvoTextLineInfo MakeLineRecord(const char* text, int length);
+    // The same with the block carved from the buffer's slabs (see below); a new slab, when
+    // one is needed, has at least nSlabBytes.
+    CTarvoTextLineInfo MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes);
     // AppendToLine for a record that may not be in the array yet.
-    static void AppendToRecord(CTarvoTextLineInfo& record, const char* text, int length);
+    void AppendToRecord(CTarvoTextLineInfo& record, const char* text, int length);
     // Grows the block so that it holds at least nBytes including the terminator.
-    static void ReserveLineBytes(CTarvoTextLineInfo& record, int nBytes);
-    static void FreeLineRecord(CTarvoTextLineInfo& record);
+    void ReserveLineBytes(CTarvoTextLineInfo& record, int nBytes);
+    void FreeLineRecord(CTarvoTextLineInfo& record);
+
+    // Line blocks of a loaded file are carved from large slabs that the buffer owns, which
+    // spares a heap allocation (and its overhead) per line. A slab block is never freed or
+    // grown in place: freeing a line forgets its block, growing moves the line to the
+    // heap. The slabs go when all lines go (FreeAllLines).
+    bool IsSlabBlock(const char* block) const;
+    void FreeSlabs();
 
     // Asserts the invariants of every line from first to last (debug builds).
     void CheckLines(int first, int last) const;
@@ -106,4 +117,14 @@ protected:
     CTextLineArray m_aLines;
     std::vector<CTarvoTextSubLineInfo> m_aSubLines;
     int32_t m_nWrapState = -1;
+
+private:
+    struct SLineSlab
+    {
+        char* pBase = nullptr;
+        size_t nSize = 0;
+    };
+    std::vector<SLineSlab> m_aSlabs; // ascending by address
+    char* m_pSlabFree = nullptr;     // the unused rest of the newest slab
+    size_t m_nSlabFree = 0;
 };

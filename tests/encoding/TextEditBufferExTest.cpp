@@ -310,3 +310,23 @@ TEST_F(TextEditBufferExTest, FailedSavesLeaveTheFileAsItWas)
     EXPECT_TRUE(m_buffer.SaveFile("", false, m_error, 0, true));
     EXPECT_FALSE(m_error.empty());
 }
+
+TEST_F(TextEditBufferExTest, LoadedLinesCanBeGrownDeletedAndUndone)
+{
+    // Loaded lines share large blocks; growing one moves it, deleting one forgets it.
+    ASSERT_EQ(Load("first\nsecond\nthird\n"), LoadOk);
+    int endLine = 0, endChar = 0;
+    const std::string longText(100, 'x');
+    ASSERT_TRUE(m_buffer.InsertText(nullptr, 0, 5, longText.c_str(), endLine, endChar));
+    ASSERT_TRUE(m_buffer.DeleteText(nullptr, 0, 2, 2, 1));
+    EXPECT_EQ(StoredText(m_buffer), "fihird\n");
+    m_buffer.SetLineEndMode(LineEndCrLf);
+    EXPECT_TRUE(m_buffer.ConvertLineEnds());
+    STextPosition caret;
+    while (m_buffer.CanUndo() && m_buffer.Undo(nullptr, caret))
+    {
+    }
+    m_buffer.RemoveLineRecords(0, 1);
+    ASSERT_EQ(Load("again"), LoadOk);
+    EXPECT_EQ(StoredText(m_buffer), "again");
+}
