@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <utility>
 
-CTextDocumentLogic::CTextDocumentLogic(STextDocumentHooks hooks) : m_hooks(std::move(hooks))
-{
-}
+CTextDocumentLogic::CTextDocumentLogic(STextDocumentHooks hooks) : m_hooks(std::move(hooks)) {}
 
 void CTextDocumentLogic::OnNewDocument()
 {
@@ -73,7 +71,8 @@ void CTextDocumentLogic::ApplySaveAsChoices(const SEncodingChoice& encoding, int
         m_buffer.SetEncoding(EncodingNone);
         m_buffer.SetCodePage(encoding.nCodePage);
     }
-    if (nLineEndMode >= LineEndCrLf && nLineEndMode <= LineEndLf && nLineEndMode != m_buffer.GetLineEndMode())
+    if (nLineEndMode >= LineEndCrLf && nLineEndMode <= LineEndLf &&
+        nLineEndMode != m_buffer.GetLineEndMode())
     {
         m_buffer.SetLineEndMode(nLineEndMode);
         m_buffer.ConvertLineEnds();
@@ -95,8 +94,9 @@ bool CTextDocumentLogic::ApplyEncodingChoice(const SEncodingChoice& choice)
     {
         // 8-bit text (or a new document, written as such) already in that code page is
         // not a change.
-        const bool bSame = (m_buffer.GetEncoding() == -1 || m_buffer.GetEncoding() == EncodingNone) &&
-                           m_buffer.GetCodePage() == choice.nCodePage;
+        const bool bSame =
+            (m_buffer.GetEncoding() == -1 || m_buffer.GetEncoding() == EncodingNone) &&
+            m_buffer.GetCodePage() == choice.nCodePage;
         if (!bSame)
         {
             m_buffer.SetEncoding(EncodingNone);
@@ -111,7 +111,8 @@ bool CTextDocumentLogic::ApplyEncodingChoice(const SEncodingChoice& choice)
 
 bool CTextDocumentLogic::ApplyLineEndMode(int nLineEndMode)
 {
-    if (nLineEndMode < LineEndCrLf || nLineEndMode > LineEndLf || nLineEndMode == m_buffer.GetLineEndMode())
+    if (nLineEndMode < LineEndCrLf || nLineEndMode > LineEndLf ||
+        nLineEndMode == m_buffer.GetLineEndMode())
         return false;
     m_buffer.SetLineEndMode(nLineEndMode);
     m_buffer.ConvertLineEnds();
@@ -131,7 +132,8 @@ bool CTextDocumentLogic::Reload()
     if (m_buffer.IsModified())
     {
         char question[4096];
-        std::snprintf(question, sizeof question, "%s is changed, reload anyway?", m_strPath.c_str());
+        std::snprintf(question, sizeof question, "%s is changed, reload anyway?",
+                      m_strPath.c_str());
         if (!m_hooks.askYesNo || !m_hooks.askYesNo(question))
             return false;
     }

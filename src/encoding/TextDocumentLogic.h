@@ -8,8 +8,8 @@
 #include <string>
 
 #include "encoding/CodePageList.h"
-#include "encoding/UniFile.h"
 #include "encoding/TextEditBufferEx.h"
+#include "encoding/UniFile.h"
 
 class CSyntaxParserFactory;
 

@@ -90,9 +90,7 @@ private:
     std::vector<CTarvoTextLineInfo> m_records;
 };
 
-CTarvoTextEditBufferEx::CTarvoTextEditBufferEx() : m_nCodePage(GetTextCodePage())
-{
-}
+CTarvoTextEditBufferEx::CTarvoTextEditBufferEx() : m_nCodePage(GetTextCodePage()) {}
 
 CTarvoTextEditBufferEx::~CTarvoTextEditBufferEx() = default;
 
@@ -124,8 +122,8 @@ LoadResult CTarvoTextEditBufferEx::FailLoad(std::string& errorText, const std::s
     return LoadFailed;
 }
 
-LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEndMode, int nCodePage,
-                                            std::string& errorText)
+LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEndMode,
+                                            int nCodePage, std::string& errorText)
 {
     errorText.clear();
     FreeAll();
@@ -141,8 +139,8 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     // buffer ever holds a break.
     // The lines' blocks come from slabs sized after the file, so a small file takes little
     // room and a large one few, large pieces.
-    const size_t slabBytes = static_cast<size_t>(
-        std::clamp<int64_t>(file.GetFileSize() + file.GetFileSize() / 4 + 4096, 64 * 1024, 32 * 1024 * 1024));
+    const size_t slabBytes = static_cast<size_t>(std::clamp<int64_t>(
+        file.GetFileSize() + file.GetFileSize() / 4 + 4096, 64 * 1024, 32 * 1024 * 1024));
     const bool bConverted = file.GetEncoding() != EncodingNone ||
                             !AreCodePagesEquivalent(file.GetCodePage(), file.GetDefaultCodePage());
 
@@ -176,12 +174,16 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
             {
                 for (size_t brk; (brk = text.find_first_of("\r\n", start)) < body;)
                 {
-                    const size_t end = brk + (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
-                    batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(end - start), slabBytes));
+                    const size_t end =
+                        brk +
+                        (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
+                    batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(end - start),
+                                                 slabBytes));
                     start = end;
                 }
             }
-            batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(text.size() - start), slabBytes));
+            batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(text.size() - start),
+                                         slabBytes));
             previousEnding = ending;
             if (!bMore)
                 break;
@@ -241,7 +243,8 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
 
     CSafeSave safe;
     int syncFd = -1;
-    auto closeSync = [&syncFd]() {
+    auto closeSync = [&syncFd]()
+    {
         if (syncFd >= 0)
             ::close(syncFd);
         syncFd = -1;
@@ -257,7 +260,8 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
         syncFd = ::dup(fd);
         if (syncFd < 0 || !file.OpenDescriptor(fd, path))
         {
-            errorText = syncFd < 0 ? GetSystemErrorText(errno) : ErrorTextOf(file.GetLastFileError());
+            errorText =
+                syncFd < 0 ? GetSystemErrorText(errno) : ErrorTextOf(file.GetLastFileError());
             if (syncFd < 0)
                 ::close(fd);
             closeSync();

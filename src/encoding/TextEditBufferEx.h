@@ -36,7 +36,8 @@ public:
     // - On LoadFailed and LoadBinary the buffer is one empty line (InitNew(1)); a read that
     //   fails part way (the file shrank or vanished) is LoadFailed, never a partial text.
     // On failure errorText holds the system's message or the file layer's description.
-    LoadResult LoadFile(const std::string& path, int nLineEndMode, int nCodePage, std::string& errorText);
+    LoadResult LoadFile(const std::string& path, int nLineEndMode, int nCodePage,
+                        std::string& errorText);
 
     // Writes the buffer to path in its encoding kind (kind -1 is written as 8-bit text in
     // the buffer's code page, without a mark) with the ending of nLineEndMode (0: the
@@ -53,31 +54,16 @@ public:
     //   tracking on, the saved revision becomes the current revision and the views get
     //   HintLineMarks for line -1.
     // Returns true when the save FAILED; errorText then holds the system's message.
-    bool SaveFile(const std::string& path, bool bDirect, std::string& errorText, int nLineEndMode = 0,
-                  bool bClearModified = true);
+    bool SaveFile(const std::string& path, bool bDirect, std::string& errorText,
+                  int nLineEndMode = 0, bool bClearModified = true);
 
-    int GetEncoding() const
-    {
-        return m_nEncoding;
-    }
-    void SetEncoding(int nEncoding)
-    {
-        m_nEncoding = nEncoding;
-    }
-    int GetCodePage() const
-    {
-        return m_nCodePage;
-    }
-    void SetCodePage(int nCodePage)
-    {
-        m_nCodePage = nCodePage;
-    }
+    int GetEncoding() const { return m_nEncoding; }
+    void SetEncoding(int nEncoding) { m_nEncoding = nEncoding; }
+    int GetCodePage() const { return m_nCodePage; }
+    void SetCodePage(int nCodePage) { m_nCodePage = nCodePage; }
     // Characters that the last successful save could not represent in the file's form
     // (each was written as the code page's default character). The document may warn.
-    int GetLastSaveLostCount() const
-    {
-        return m_nLastSaveLost;
-    }
+    int GetLastSaveLostCount() const { return m_nLastSaveLost; }
 
     // The extension of a path's last component without its leading dots ("txt" for
     // "a.b/c.TXT" keeps its case; "" for "Makefile"): what picks the parser.

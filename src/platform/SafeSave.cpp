@@ -31,8 +31,9 @@ std::string RandomSuffix()
     unsigned char bytes[12];
     if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes))
     {
-        uint64_t seed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                        (static_cast<uint64_t>(getpid()) << 32) ^ s_nCounter.fetch_add(1);
+        uint64_t seed =
+            static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            (static_cast<uint64_t>(getpid()) << 32) ^ s_nCounter.fetch_add(1);
         for (unsigned char& b : bytes)
         {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -282,8 +283,8 @@ bool CSafeSave::CommitCopy()
     }
 #ifdef FALLOC_FL_KEEP_SIZE
     // Claims the room first, so that a full disk is found before anything is overwritten.
-    if (nSize > 0 && ::fallocate(target, FALLOC_FL_KEEP_SIZE, 0, nSize) != 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS && errno != EINVAL)
+    if (nSize > 0 && ::fallocate(target, FALLOC_FL_KEEP_SIZE, 0, nSize) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
     {
         const int nError = errno;
         ::close(target);

@@ -47,11 +47,13 @@ bool CTarvoTextBuffer::IsSlabBlock(const char* block) const
     if (block == nullptr || m_aSlabs.empty())
         return false;
     auto it = std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), block,
-                               [](const char* p, const SLineSlab& slab) { return std::less<const char*>()(p, slab.pBase); });
+                               [](const char* p, const SLineSlab& slab)
+                               { return std::less<const char*>()(p, slab.pBase); });
     if (it == m_aSlabs.begin())
         return false;
     --it;
-    return !std::less<const char*>()(block, it->pBase) && std::less<const char*>()(block, it->pBase + it->nSize);
+    return !std::less<const char*>()(block, it->pBase) &&
+           std::less<const char*>()(block, it->pBase + it->nSize);
 }
 
 void CTarvoTextBuffer::FreeSlabs()
@@ -63,7 +65,8 @@ void CTarvoTextBuffer::FreeSlabs()
     m_nSlabFree = 0;
 }
 
-CTarvoTextLineInfo CTarvoTextBuffer::MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes)
+CTarvoTextLineInfo CTarvoTextBuffer::MakeSlabLineRecord(const char* text, int length,
+                                                        size_t nSlabBytes)
 {
     const int capacity = NewBlockCapacity(length);
     if (static_cast<size_t>(capacity) > m_nSlabFree)
@@ -75,9 +78,8 @@ CTarvoTextLineInfo CTarvoTextBuffer::MakeSlabLineRecord(const char* text, int le
             return MakeLineRecord(text, length);
         SLineSlab slab{base, size};
         m_aSlabs.insert(std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), slab,
-                                         [](const SLineSlab& a, const SLineSlab& b) {
-                                             return std::less<const char*>()(a.pBase, b.pBase);
-                                         }),
+                                         [](const SLineSlab& a, const SLineSlab& b)
+                                         { return std::less<const char*>()(a.pBase, b.pBase); }),
                         slab);
         m_pSlabFree = base;
         m_nSlabFree = size;

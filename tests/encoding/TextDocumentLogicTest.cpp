@@ -14,13 +14,12 @@ protected:
     TextDocumentTest()
     {
         m_hooks.isFavorite = [this](const std::string& path) { return path == m_favorite; };
-        m_hooks.stopWatching = [this](const std::string& path) {
-            m_events.push_back("stop " + path + " [" + CScratchFolder::Read(path) + "]");
-        };
-        m_hooks.startWatching = [this](const std::string& path) {
-            m_events.push_back("start " + path + " [" + CScratchFolder::Read(path) + "]");
-        };
-        m_hooks.askYesNo = [this](const std::string& question) {
+        m_hooks.stopWatching = [this](const std::string& path)
+        { m_events.push_back("stop " + path + " [" + CScratchFolder::Read(path) + "]"); };
+        m_hooks.startWatching = [this](const std::string& path)
+        { m_events.push_back("start " + path + " [" + CScratchFolder::Read(path) + "]"); };
+        m_hooks.askYesNo = [this](const std::string& question)
+        {
             m_events.push_back("ask " + question);
             return m_bAnswerYes;
         };
@@ -64,7 +63,8 @@ TEST_F(TextDocumentTest, SaveSuspendsWatchingAroundTheWriteAndReportsFailure)
     doc.GetBuffer().InsertText(nullptr, 0, 3, "er", endLine, endChar);
     EXPECT_TRUE(doc.CanSave());
     ASSERT_TRUE(doc.OnSaveDocument(path));
-    EXPECT_EQ(m_events, (std::vector<std::string>{"stop " + path + " [old]", "start " + path + " [older]"}));
+    EXPECT_EQ(m_events,
+              (std::vector<std::string>{"stop " + path + " [old]", "start " + path + " [older]"}));
     EXPECT_FALSE(doc.CanSave());
 
     doc.GetBuffer().InsertText(nullptr, 0, 0, "x", endLine, endChar);
@@ -117,7 +117,8 @@ TEST_F(TextDocumentTest, LineEndingsAndSaveAsChoicesConvertEveryLine)
 
     doc.ApplySaveAsChoices({EncodingUtf8, -1}, LineEndCrLf);
     ASSERT_TRUE(doc.OnSaveDocument(m_folder.Path("b.txt")));
-    EXPECT_EQ(CScratchFolder::Read(m_folder.Path("b.txt")), "\xEF\xBB\xBF" "a\r\nb\r\nc");
+    EXPECT_EQ(CScratchFolder::Read(m_folder.Path("b.txt")), "\xEF\xBB\xBF"
+                                                            "a\r\nb\r\nc");
     EXPECT_EQ(doc.GetPath(), m_folder.Path("b.txt"));
     doc.ApplySaveAsChoices({-1, 1252}, 0);
     EXPECT_EQ(doc.GetBuffer().GetEncoding(), EncodingNone);
@@ -132,7 +133,8 @@ TEST_F(TextDocumentTest, SaveAsStartsOnTheFilterOfTheParser)
     ASSERT_TRUE(module.Start(store));
     const CSyntaxParserFactory& factory = module.GetFactory();
     int items = 0;
-    for (size_t at = 0; (at = factory.BuildFilterString(true).find('|', at)) != std::string::npos; at += 1)
+    for (size_t at = 0; (at = factory.BuildFilterString(true).find('|', at)) != std::string::npos;
+         at += 1)
         ++items;
     const int allFiles = (items - 1) / 2; // "name|mask|" pairs, then one more "|"
 
@@ -146,7 +148,8 @@ TEST_F(TextDocumentTest, SaveAsStartsOnTheFilterOfTheParser)
     std::string filter = factory.BuildFilterString(true);
     for (int i = 1; i < index; ++i)
         filter = filter.substr(filter.find('|', filter.find('|') + 1) + 1);
-    EXPECT_NE(filter.substr(0, filter.find('|', filter.find('|') + 1)).find("*.cpp"), std::string::npos);
+    EXPECT_NE(filter.substr(0, filter.find('|', filter.find('|') + 1)).find("*.cpp"),
+              std::string::npos);
     module.Stop(store);
 }
 
@@ -157,7 +160,8 @@ TEST_F(TextDocumentTest, ReloadAsksOnlyWhenModified)
     ASSERT_TRUE(doc.OnOpenDocument(path));
     m_folder.Write("a.txt", "two");
     ASSERT_TRUE(doc.Reload());
-    EXPECT_EQ(m_events, (std::vector<std::string>{"stop " + path + " [two]", "views", "start " + path + " [two]"}));
+    EXPECT_EQ(m_events, (std::vector<std::string>{"stop " + path + " [two]", "views",
+                                                  "start " + path + " [two]"}));
     EXPECT_EQ(StoredText(doc.GetBuffer()), "two");
 
     int endLine = 0, endChar = 0;

@@ -18,7 +18,8 @@ constexpr uintmax_t kMaxTotalBytes = 12 * 1024 * 1024;
 
 bool IsCompressed(const std::filesystem::path& path)
 {
-    static const char* const kExtensions[] = {".gz", ".bz2", ".xz", ".zst", ".Z", ".zip", ".lz", ".lzma", ".7z"};
+    static const char* const kExtensions[] = {".gz",  ".bz2", ".xz",   ".zst", ".Z",
+                                              ".zip", ".lz",  ".lzma", ".7z"};
     const std::string ext = path.extension().string();
     return std::find(std::begin(kExtensions), std::end(kExtensions), ext) != std::end(kExtensions);
 }
@@ -31,8 +32,8 @@ std::vector<std::string> SampleFiles()
     {
         const size_t limit = files.size() + kMaxFilesPerRoot;
         std::error_code ec;
-        std::filesystem::recursive_directory_iterator it(root, std::filesystem::directory_options::skip_permission_denied,
-                                                         ec);
+        std::filesystem::recursive_directory_iterator it(
+            root, std::filesystem::directory_options::skip_permission_denied, ec);
         for (; !ec && it != std::filesystem::recursive_directory_iterator() && files.size() < limit;
              it.increment(ec))
         {
@@ -93,7 +94,8 @@ TEST(TextEditBufferExRoundTrip, FilesOfThisMachineSaveBackInTheirOwnForm)
         const std::vector<std::string> endings = Endings(saved);
         const std::string expected = buffer.GetLineEndString();
         ASSERT_EQ(endings.size(), static_cast<size_t>(buffer.GetLineCount() - 1)) << path;
-        ASSERT_TRUE(std::all_of(endings.begin(), endings.end(), [&](const std::string& e) { return e == expected; }))
+        ASSERT_TRUE(std::all_of(endings.begin(), endings.end(),
+                                [&](const std::string& e) { return e == expected; }))
             << path;
     }
     EXPECT_GT(identical, 0);

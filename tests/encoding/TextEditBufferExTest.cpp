@@ -75,7 +75,8 @@ TEST_F(TextEditBufferExTest, EmptyFileIsOneEmptyLineInModeCrLf)
 
 TEST_F(TextEditBufferExTest, UnchangedFilesSaveBackByteForByte)
 {
-    for (const std::string bytes : {"a\r\nb\r\n", "one line", "x\ny\nlast", "\r\r\r", "\n", "a\r\n\r\nb"})
+    for (const std::string bytes :
+         {"a\r\nb\r\n", "one line", "x\ny\nlast", "\r\r\r", "\n", "a\r\n\r\nb"})
     {
         SCOPED_TRACE(testing::PrintToString(bytes));
         ASSERT_EQ(Load(bytes), LoadOk);
@@ -166,8 +167,9 @@ TEST_F(TextEditBufferExTest, NewDocumentWritesCrLfAfterEveryLineButTheLast)
 
 TEST_F(TextEditBufferExTest, ZeroByteOrZeroCharacterMeansBinary)
 {
-    for (const std::string& bytes : {std::string("ab\0cd\r\n", 7), "\xFF\xFE" + Utf16(std::u16string(u"a\0b", 3), true),
-                                    std::string("\xEF\xBB\xBFx\0", 5)})
+    for (const std::string& bytes :
+         {std::string("ab\0cd\r\n", 7), "\xFF\xFE" + Utf16(std::u16string(u"a\0b", 3), true),
+          std::string("\xEF\xBB\xBFx\0", 5)})
     {
         EXPECT_EQ(Load(bytes), LoadBinary);
         EXPECT_EQ(m_buffer.GetLineCount(), 1);
@@ -179,7 +181,10 @@ TEST_F(TextEditBufferExTest, ZeroByteOrZeroCharacterMeansBinary)
 
 TEST_F(TextEditBufferExTest, LostCharactersLoadWriteProtected)
 {
-    EXPECT_EQ(Load("\xEF\xBB\xBF" "a\xFF" "b"), LoadOk);
+    EXPECT_EQ(Load("\xEF\xBB\xBF"
+                   "a\xFF"
+                   "b"),
+              LoadOk);
     EXPECT_TRUE(m_buffer.IsWriteProtected());
     EXPECT_FALSE(m_buffer.CanEdit());
     EXPECT_EQ(Load("ab"), LoadOk);
@@ -284,7 +289,8 @@ TEST_F(TextEditBufferExTest, FailedSavesLeaveTheFileAsItWas)
     EXPECT_EQ(CScratchFolder::Read(path), original);
     // No temporary file stays behind.
     size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
         ++count;
     EXPECT_EQ(count, 2u); // keep.txt and t.txt
 
@@ -293,15 +299,17 @@ TEST_F(TextEditBufferExTest, FailedSavesLeaveTheFileAsItWas)
     chmod(readOnly.c_str(), 0444);
     const std::string folder = std::filesystem::path(path).parent_path().string();
     chmod(folder.c_str(), 0555);
-    EXPECT_EQ(RunUnprivileged([&] {
-                  std::string error;
-                  if (!m_buffer.SaveFile(readOnly, false, error, 0, true))
-                      return 1;
-                  if (error != GetSystemErrorText(EACCES))
-                      return 2;
-                  // A new file cannot be made in the folder.
-                  return m_buffer.SaveFile(folder + "/new.txt", false, error, 0, true) ? 0 : 3;
-              }),
+    EXPECT_EQ(RunUnprivileged(
+                  [&]
+                  {
+                      std::string error;
+                      if (!m_buffer.SaveFile(readOnly, false, error, 0, true))
+                          return 1;
+                      if (error != GetSystemErrorText(EACCES))
+                          return 2;
+                      // A new file cannot be made in the folder.
+                      return m_buffer.SaveFile(folder + "/new.txt", false, error, 0, true) ? 0 : 3;
+                  }),
               0);
     chmod(folder.c_str(), 0700);
     EXPECT_EQ(CScratchFolder::Read(readOnly), "read only");

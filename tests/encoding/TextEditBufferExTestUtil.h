@@ -48,10 +48,7 @@ public:
     {
         SetTextCodePage(nCodePage);
     }
-    ~CTextCodePageScope()
-    {
-        SetTextCodePage(m_nOld);
-    }
+    ~CTextCodePageScope() { SetTextCodePage(m_nOld); }
 
 private:
     int m_nOld;

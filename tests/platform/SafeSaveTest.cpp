@@ -24,7 +24,8 @@ class CSaveFolder
 public:
     CSaveFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "scrivel-save-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "scrivel-save-XXXXXX").string();
         EXPECT_NE(mkdtemp(pattern.data()), nullptr);
         m_path = pattern;
         chmod(m_path.c_str(), 0777);
@@ -191,24 +192,28 @@ TEST(SafeSave, PermissionsOfAnOrdinaryUser)
     ASSERT_EQ(stat(writable.c_str(), &before), 0);
 
     // A read-only file is refused, though the folder would let a new file replace it.
-    EXPECT_EQ(RunUnprivileged([&] {
-                  CSafeSave save;
-                  if (save.Begin(readOnly))
-                      return 1;
-                  return save.GetErrorNumber() == EACCES ? 0 : 2;
-              }),
+    EXPECT_EQ(RunUnprivileged(
+                  [&]
+                  {
+                      CSafeSave save;
+                      if (save.Begin(readOnly))
+                          return 1;
+                      return save.GetErrorNumber() == EACCES ? 0 : 2;
+                  }),
               0);
     EXPECT_EQ(ReadAll(readOnly), "keep me");
 
     // A folder that takes no new file: the writable file is written over in place, the
     // temporary file living elsewhere meanwhile.
     ASSERT_EQ(chmod(folder.Folder().c_str(), 0555), 0);
-    EXPECT_EQ(RunUnprivileged([&] {
-                  CSafeSave save;
-                  if (!Save(writable, "new", save))
-                      return 1;
-                  return save.GetRoute() == CSafeSave::ERoute::CopyOver ? 0 : 2;
-              }),
+    EXPECT_EQ(RunUnprivileged(
+                  [&]
+                  {
+                      CSafeSave save;
+                      if (!Save(writable, "new", save))
+                          return 1;
+                      return save.GetRoute() == CSafeSave::ERoute::CopyOver ? 0 : 2;
+                  }),
               0);
     EXPECT_EQ(ReadAll(writable), "new");
     struct stat after;
@@ -216,10 +221,12 @@ TEST(SafeSave, PermissionsOfAnOrdinaryUser)
     EXPECT_EQ(before.st_ino, after.st_ino);
 
     // ... and a new file cannot be made there at all.
-    EXPECT_EQ(RunUnprivileged([&] {
-                  CSafeSave save;
-                  return save.Begin(folder.Path("new.txt")) ? 1 : 0;
-              }),
+    EXPECT_EQ(RunUnprivileged(
+                  [&]
+                  {
+                      CSafeSave save;
+                      return save.Begin(folder.Path("new.txt")) ? 1 : 0;
+                  }),
               0);
     chmod(folder.Folder().c_str(), 0777);
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"ro.txt", "rw.txt"}));
@@ -243,12 +250,14 @@ TEST(SafeSave, FileOfAnotherOwnerKeepsItsOwner)
         EXPECT_EQ(st.st_gid, 65534u);
     }
     const std::string rootFile = folder.Write("root.txt", "old", 0666);
-    EXPECT_EQ(RunUnprivileged([&] {
-                  CSafeSave save;
-                  if (!Save(rootFile, "by nobody", save))
-                      return 1;
-                  return save.GetRoute() == CSafeSave::ERoute::CopyOver ? 0 : 2;
-              }),
+    EXPECT_EQ(RunUnprivileged(
+                  [&]
+                  {
+                      CSafeSave save;
+                      if (!Save(rootFile, "by nobody", save))
+                          return 1;
+                      return save.GetRoute() == CSafeSave::ERoute::CopyOver ? 0 : 2;
+                  }),
               0);
     struct stat st;
     ASSERT_EQ(stat(rootFile.c_str(), &st), 0);
