@@ -5,9 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Folders.h"
+#include "platform/SafeSave.h"
 #include "platform/SystemInfo.h"
-#include "platform/TempFile.h"
 
 namespace
 {
@@ -70,11 +69,6 @@ private:
     int m_nError = 0;
     std::string m_buffer;
 };
-
-std::string Describe(const char* pszWhat, const std::string& strPath, int nError)
-{
-    return std::string(pszWhat) + " \"" + strPath + "\": " + GetSystemErrorText(nError);
-}
 } // namespace
 
 bool WriteFileReplacing(const std::string& strPath, const std::string& data, std::string& strError)
@@ -92,63 +86,26 @@ bool WriteFileReplacing(const std::string& strLinkPath,
         strError = "No file name was given.";
         return false;
     }
-    // A link is left a link: the file it points to is the one replaced.
-    const std::string strPath = ResolveFinalLinks(strLinkPath);
-    // mkstemp opens with O_EXCL and a random suffix, so a planted file or link of the
-    // same name cannot be written through.
-    std::string temp = strPath + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    // The shared safe save: an exclusive temporary file beside the target (the target a
+    // link points to), synced, then put in place; the old file is untouched on failure.
+    CSafeSave save;
+    if (!save.Begin(strLinkPath))
     {
-        strError = Describe("Cannot create a temporary file beside", strPath, errno);
+        strError = "Cannot save \"" + strLinkPath + "\": " + save.GetError();
         return false;
     }
-    auto fail = [&](const char* pszWhat, const std::string& strWhere)
-    {
-        int nError = errno;
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temp.c_str());
-        strError = Describe(pszWhat, strWhere, nError);
-        return false;
-    };
-
-    CDescriptorSink sink(fd);
+    CDescriptorSink sink(save.GetDescriptor());
     produce(sink);
     if (!sink.Flush())
     {
-        errno = sink.GetError();
-        return fail("Cannot write", temp);
+        save.Abort();
+        strError = "Cannot write \"" + save.GetTargetPath() + "\": " + GetSystemErrorText(sink.GetError());
+        return false;
     }
-    // The replaced file keeps its permissions; a new one gets the usual mode for a user
-    // file instead of mkstemp's private 0600.
-    struct stat st;
-    mode_t mode = 0666;
-    if (::stat(strPath.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else
+    if (!save.Commit())
     {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode);
-    if (::fsync(fd) != 0)
-        return fail("Cannot write", temp);
-    int nClose = ::close(fd);
-    fd = -1;
-    if (nClose != 0)
-        return fail("Cannot write", temp);
-    if (::rename(temp.c_str(), strPath.c_str()) != 0)
-        return fail("Cannot replace", strPath);
-
-    // Make the rename itself durable; a failure here does not undo a completed replace.
-    std::string folder = FolderOfPath(strPath);
-    int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0)
-    {
-        ::fsync(dirFd);
-        ::close(dirFd);
+        strError = "Cannot save \"" + save.GetTargetPath() + "\": " + save.GetError();
+        return false;
     }
     strError.clear();
     return true;
