@@ -150,41 +150,45 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     try
     {
         CLoadBatch batch(*this);
-        std::string text, ending;
-        std::string previousEnding = "\n";
+        // The lines are taken in place, not copied out of the file's buffer first.
+        UniMemFile::SLineView line;
+        size_t previousEolLength = 1; // as if a line with an ending came before the first
         for (;;)
         {
-            const bool bMore = file.ReadLine(text, ending);
+            const bool bMore = file.ReadLineView(line);
             if (file.GetTextStats().nZeroCount != 0)
             {
                 bBinary = true;
                 break;
             }
-            if (!bMore && previousEnding.empty())
+            if (!bMore && previousEolLength == 0)
                 break;
-            if (text.size() + ending.size() > static_cast<size_t>(kMaxLineBytes))
+            const size_t body = line.nLength;
+            const size_t total = body + line.nEolLength;
+            if (total > static_cast<size_t>(kMaxLineBytes))
             {
                 bTooLong = true;
                 break;
             }
-            const size_t body = text.size();
-            text += ending;
+            const char* text = line.pText;
             size_t start = 0;
             if (bConverted)
             {
-                for (size_t brk; (brk = text.find_first_of("\r\n", start)) < body;)
+                for (size_t brk = start; brk < body; ++brk)
                 {
+                    if (text[brk] != '\r' && text[brk] != '\n')
+                        continue;
                     const size_t end =
                         brk +
                         (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
-                    batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(end - start),
-                                                 slabBytes));
+                    batch.Add(
+                        MakeSlabLineRecord(text + start, static_cast<int>(end - start), slabBytes));
                     start = end;
+                    brk = end - 1;
                 }
             }
-            batch.Add(MakeSlabLineRecord(text.data() + start, static_cast<int>(text.size() - start),
-                                         slabBytes));
-            previousEnding = ending;
+            batch.Add(MakeSlabLineRecord(text + start, static_cast<int>(total - start), slabBytes));
+            previousEolLength = line.nEolLength;
             if (!bMore)
                 break;
         }

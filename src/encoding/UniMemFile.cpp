@@ -256,13 +256,13 @@ void UniMemFile::RecordZero(size_t indexFromPos)
     m_stats.nLastZero = offset;
 }
 
-void UniMemFile::CountEnding(const std::string& ending)
+void UniMemFile::CountEnding(char first, size_t length)
 {
-    if (ending.empty())
+    if (length == 0)
         return;
-    if (ending == "\r\n")
+    if (length == 2)
         ++m_stats.nCrLfCount;
-    else if (ending == "\r")
+    else if (first == '\r')
         ++m_stats.nCrCount;
     else
         ++m_stats.nLfCount;
@@ -290,8 +290,9 @@ bool UniMemFile::ReadLine(std::string& text, std::string& ending)
     return ReadLineUnicode(text, ending);
 }
 
-bool UniMemFile::ReadLineDirect(std::string& text, std::string& ending)
+bool UniMemFile::ScanLineDirect(size_t& start, size_t& length, size_t& eolLength)
 {
+    eolLength = 0;
     if (Available() == 0 && !ReadMore())
         return false;
     size_t scanned = 0, index;
@@ -311,27 +312,60 @@ bool UniMemFile::ReadLineDirect(std::string& text, std::string& ending)
             break;
         }
     }
-    const char* p = m_window.get() + m_nPos;
-    text.assign(p, index);
     if (index == Available())
     {
+        start = m_nPos;
+        length = index;
         m_nPos += index;
         return true;
     }
-    char c = p[index];
+    const char c = m_window[m_nPos + index];
     if (c == '\0')
     {
         RecordZero(index);
+        start = m_nPos;
+        length = index;
         m_nPos += index + 1;
         return true;
     }
-    size_t endingLength = 1;
-    if (c == '\r' && Ensure(index + 2) && m_window[m_nPos + index + 1] == '\n')
-        endingLength = 2;
-    ending = endingLength == 2 ? "\r\n" : (c == '\r' ? "\r" : "\n");
-    CountEnding(ending);
-    m_nPos += index + endingLength;
+    // Looking past a CR may move the window, so the start is taken afterwards.
+    eolLength = c == '\r' && Ensure(index + 2) && m_window[m_nPos + index + 1] == '\n' ? 2 : 1;
+    CountEnding(c, eolLength);
+    start = m_nPos;
+    length = index;
+    m_nPos += index + eolLength;
     return true;
+}
+
+bool UniMemFile::ReadLineDirect(std::string& text, std::string& ending)
+{
+    size_t start = 0, length = 0, eolLength = 0;
+    if (!ScanLineDirect(start, length, eolLength))
+        return false;
+    const char* p = m_window.get() + start;
+    text.assign(p, length);
+    ending.assign(p + length, eolLength);
+    return true;
+}
+
+bool UniMemFile::ReadLineView(SLineView& line)
+{
+    line = SLineView();
+    if (IsOpen() && m_nEncoding == EncodingNone &&
+        AreCodePagesEquivalent(m_nCodePage, m_nDefaultCodePage))
+    {
+        size_t start = 0;
+        const bool bMore = ScanLineDirect(start, line.nLength, line.nEolLength);
+        if (bMore)
+            line.pText = m_window.get() + start;
+        return bMore;
+    }
+    const bool bMore = ReadLine(m_viewText, m_viewEnding);
+    line.nLength = m_viewText.size();
+    line.nEolLength = m_viewEnding.size();
+    m_viewText += m_viewEnding;
+    line.pText = m_viewText.c_str();
+    return bMore;
 }
 
 bool UniMemFile::ReadLineCodePage(std::string& text, std::string& ending)
@@ -376,7 +410,7 @@ bool UniMemFile::ReadLineCodePage(std::string& text, std::string& ending)
     if (c == '\r' && Ensure(index + 2) && m_window[m_nPos + index + 1] == '\n')
         endingLength = 2;
     ending = endingLength == 2 ? "\r\n" : (c == '\r' ? "\r" : "\n");
-    CountEnding(ending);
+    CountEnding(c, endingLength);
     m_nPos += index + endingLength;
     return true;
 }
@@ -455,7 +489,7 @@ bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending)
             endingLength = 2 * unit;
     }
     ending = endingLength == 2 * unit ? "\r\n" : (c == u'\r' ? "\r" : "\n");
-    CountEnding(ending);
+    CountEnding(c == u'\r' ? '\r' : '\n', endingLength / unit);
     m_nPos += index + endingLength;
     return true;
 }

@@ -61,6 +61,19 @@ public:
     bool ReadLine(std::string& text, std::string& ending) override;
     bool ReadLine(std::string& text) override;
 
+    // One line as ReadLine delivers it: the text followed directly by its ending.
+    struct SLineView
+    {
+        const char* pText = "";
+        size_t nLength = 0;    // bytes of text
+        size_t nEolLength = 0; // bytes of the ending after the text: 0, 1 or 2
+    };
+    // ReadLine without the copies: the same result, text, ending, counts and errors, but
+    // the bytes are handed out in place. For 8-bit text in the default code page they are
+    // read straight from the read window; other text is converted into a buffer of the
+    // file. The view stays valid until the next read, ReadBom or Close.
+    bool ReadLineView(SLineView& line);
+
     int64_t GetPosition() const override { return m_nWindowOffset + static_cast<int64_t>(m_nPos); }
     // Not supported: a UniMemFile only reads.
     bool WriteText(const std::string&) override { return false; }
@@ -75,8 +88,12 @@ private:
     bool Ensure(size_t count);
     void SeekTo(int64_t offset);
     void RecordZero(size_t indexFromPos);
-    void CountEnding(const std::string& ending);
+    void CountEnding(char first, size_t length);
 
+    // The next line of 8-bit text in the default code page, in place: its text starts at
+    // `start` in the window and is `length` bytes long; `eolLength` bytes of ending follow.
+    // A zero byte ends the line without an ending. False at the end of the data.
+    bool ScanLineDirect(size_t& start, size_t& length, size_t& eolLength);
     bool ReadLineDirect(std::string& text, std::string& ending);
     bool ReadLineCodePage(std::string& text, std::string& ending);
     bool ReadLineUnicode(std::string& text, std::string& ending);
@@ -90,4 +107,5 @@ private:
     int64_t m_nTextStart = 0;    // file offset of the text, after the mark
     bool m_bReadFailed = false;
     std::u16string m_wide; // scratch for the Unicode lines
+    std::string m_viewText, m_viewEnding; // the converted line handed out by ReadLineView
 };

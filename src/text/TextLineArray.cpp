@@ -3,6 +3,78 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/LargeBlock.h"
+
+CTextRecordPool::~CTextRecordPool()
+{
+    ReleaseChunks();
+}
+
+void* CTextRecordPool::Take(size_t nBlockBytes)
+{
+    if (m_pFree != nullptr)
+    {
+        void* block = m_pFree;
+        m_pFree = *static_cast<void**>(block);
+        ++m_nLive;
+        return block;
+    }
+    if (m_nLeft < nBlockBytes)
+    {
+        // Chunks double with the blocks carved so far, so a small document takes one block's
+        // room and a large file a few big chunks; from 2 MiB on they are whole huge pages.
+        constexpr size_t kHugePage = size_t(2) << 20;
+        size_t bytes = std::clamp<size_t>(m_nCarved, 1, 512) * nBlockBytes;
+        if (bytes >= kHugePage)
+            bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* base = AllocateLargeBlock(bytes);
+        if (base == nullptr)
+            throw std::bad_alloc();
+        try
+        {
+            m_aChunks.push_back({base, bytes});
+        }
+        catch (...)
+        {
+            FreeLargeBlock(base, bytes);
+            throw;
+        }
+        // The rest of the previous chunk, too small for a block, is left unused.
+        m_pNext = static_cast<char*>(base);
+        m_nLeft = bytes;
+    }
+    void* block = m_pNext;
+    m_pNext += nBlockBytes;
+    m_nLeft -= nBlockBytes;
+    ++m_nCarved;
+    ++m_nLive;
+    return block;
+}
+
+void CTextRecordPool::Give(void* block)
+{
+    *static_cast<void**>(block) = m_pFree;
+    m_pFree = block;
+    --m_nLive;
+}
+
+void CTextRecordPool::Trim()
+{
+    if (m_nLive == 0)
+        ReleaseChunks();
+}
+
+void CTextRecordPool::ReleaseChunks()
+{
+    for (const SChunk& chunk : m_aChunks)
+        FreeLargeBlock(chunk.pBase, chunk.nBytes);
+    m_aChunks.clear();
+    m_pNext = nullptr;
+    m_nLeft = 0;
+    m_pFree = nullptr;
+    m_nCarved = 0;
+}
+
 int CTextLineArray::FindBlock(int index) const
 {
     assert(index >= 0 && index < m_nSize);
@@ -45,7 +117,7 @@ void CTextLineArray::Renumber(size_t fromBlock)
 
 CTextLineArray::Block CTextLineArray::NewBlock() const
 {
-    Block block;
+    Block block{CTextRecordAllocator<CTarvoTextLineInfo>(&m_pool)};
     // Full capacity from the start: a block never reallocates, and a file loaded line by
     // line fills its blocks completely.
     block.reserve(kMaxBlock);
@@ -179,5 +251,6 @@ void CTextLineArray::Clear()
     m_aBlocks.clear();
     m_aStarts.clear();
     m_nSize = 0;
+    m_pool.Trim();
     m_nLastBlock.store(0, std::memory_order_relaxed);
 }
