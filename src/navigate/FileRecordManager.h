@@ -11,10 +11,55 @@
 // other type. Only the version "2.0.0" is read; any other file leaves the list empty.
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "navigate/FileRecord.h"
+#include "platform/LargeBlock.h"
+
+struct SRecordSlab;
+
+// Frees a record of a list: one made alone is deleted; one of the records a large load
+// placed together in a slab is destroyed, and the slab is given back with its last record.
+struct SFileRecordDeleter
+{
+    SRecordSlab* pSlab = nullptr;
+    void operator()(SFileRecord* pRecord) const;
+};
+using FileRecordPtr = std::unique_ptr<SFileRecord, SFileRecordDeleter>;
+
+// Gives an array of a million records' pointers memory straight from the system, so that
+// growing it while a long list loads costs a few page faults rather than thousands.
+template <class T> struct SRecordArrayAllocator
+{
+    using value_type = T;
+    SRecordArrayAllocator() = default;
+    template <class U> SRecordArrayAllocator(const SRecordArrayAllocator<U>&) {}
+
+    T* allocate(size_t n)
+    {
+        if (n > static_cast<size_t>(-1) / sizeof(T))
+            throw std::bad_alloc();
+        if (n * sizeof(T) < kLargeBytes)
+            return static_cast<T*>(::operator new(n * sizeof(T)));
+        void* p = AllocateLargeBlock(n * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, size_t n)
+    {
+        if (n * sizeof(T) < kLargeBytes)
+            ::operator delete(p);
+        else
+            FreeLargeBlock(p, n * sizeof(T));
+    }
+    template <class U> bool operator==(const SRecordArrayAllocator<U>&) const { return true; }
+
+    static constexpr size_t kLargeBytes = size_t(2) << 20;
+};
+using FileRecordArray = std::vector<FileRecordPtr, SRecordArrayAllocator<FileRecordPtr>>;
 
 // What a load found, for a caller that wants to tell the user.
 enum class EFileRecordLoadResult
@@ -124,7 +169,7 @@ protected:
     // order of the others.
     void RemoveMarked(const std::vector<bool>& marked);
 
-    std::vector<std::unique_ptr<SFileRecord>> m_records;
+    FileRecordArray m_records;
     // The path being added while AddFileRecord drops its older records; null otherwise.
     const std::string* m_pAddingPath = nullptr;
 
