@@ -1,10 +1,11 @@
 // Loads and saves a history file of a million records and prints the median times, and
-// the load time against pugixml alone loading the same file in the same run (the floor for
-// any loader built on it, and a measure that a busy machine does not distort).
-//   file_records [FOLDER] [RECORDS]
+// the load time against pugixml alone loading the same file with its default allocator
+// in the same rounds.
+//   file_records [FOLDER] [RECORDS] [ROUNDS]
 // The file is made in FOLDER (default /tmp) and removed afterwards. The targets are on
-// processor time (user + system) of this process, which other work on a shared machine
-// hardly changes; the wall-clock medians are printed beside them.
+// processor time (user + system) of the process doing the step, which other work on a
+// shared machine changes far less than wall-clock time; the wall-clock medians are printed
+// beside them.
 
 #include <algorithm>
 #include <chrono>
