@@ -150,47 +150,62 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     try
     {
         CLoadBatch batch(*this);
-        // The lines are taken in place, not copied out of the file's buffer first.
-        UniMemFile::SLineView line;
+        // The lines are taken in place, many at a time, not copied out of the file's buffer
+        // first.
+        constexpr size_t kViews = 256;
+        UniMemFile::SLineView views[kViews];
         size_t previousEolLength = 1; // as if a line with an ending came before the first
-        for (;;)
+        bool bDone = false;
+        while (!bDone)
         {
-            const bool bMore = file.ReadLineView(line);
+            const size_t count = file.ReadLineViews(views, kViews);
+            // Only the last view of a batch can have met a zero byte.
             if (file.GetTextStats().nZeroCount != 0)
             {
                 bBinary = true;
                 break;
             }
-            if (!bMore && previousEolLength == 0)
-                break;
-            const size_t body = line.nLength;
-            const size_t total = body + line.nEolLength;
-            if (total > static_cast<size_t>(kMaxLineBytes))
+            for (size_t i = 0; i < count; ++i)
             {
-                bTooLong = true;
-                break;
-            }
-            const char* text = line.pText;
-            size_t start = 0;
-            if (bConverted)
-            {
-                for (size_t brk = start; brk < body; ++brk)
+                const UniMemFile::SLineView& line = views[i];
+                if (!line.bMore && previousEolLength == 0)
                 {
-                    if (text[brk] != '\r' && text[brk] != '\n')
-                        continue;
-                    const size_t end =
-                        brk +
-                        (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
-                    batch.Add(
-                        MakeSlabLineRecord(text + start, static_cast<int>(end - start), slabBytes));
-                    start = end;
-                    brk = end - 1;
+                    bDone = true;
+                    break;
+                }
+                const size_t body = line.nLength;
+                const size_t total = body + line.nEolLength;
+                if (total > static_cast<size_t>(kMaxLineBytes))
+                {
+                    bTooLong = bDone = true;
+                    break;
+                }
+                const char* text = line.pText;
+                size_t start = 0;
+                if (bConverted)
+                {
+                    for (size_t brk = start; brk < body; ++brk)
+                    {
+                        if (text[brk] != '\r' && text[brk] != '\n')
+                            continue;
+                        const size_t end =
+                            brk +
+                            (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
+                        batch.Add(MakeSlabLineRecord(text + start, static_cast<int>(end - start),
+                                                     slabBytes));
+                        start = end;
+                        brk = end - 1;
+                    }
+                }
+                batch.Add(
+                    MakeSlabLineRecord(text + start, static_cast<int>(total - start), slabBytes));
+                previousEolLength = line.nEolLength;
+                if (!line.bMore)
+                {
+                    bDone = true;
+                    break;
                 }
             }
-            batch.Add(MakeSlabLineRecord(text + start, static_cast<int>(total - start), slabBytes));
-            previousEolLength = line.nEolLength;
-            if (!bMore)
-                break;
         }
         if (!bBinary && !bTooLong)
             batch.Flush();

@@ -67,12 +67,18 @@ public:
         const char* pText = "";
         size_t nLength = 0;    // bytes of text
         size_t nEolLength = 0; // bytes of the ending after the text: 0, 1 or 2
+        bool bMore = false;    // what ReadLine returned for the line (set by ReadLineViews)
     };
     // ReadLine without the copies: the same result, text, ending, counts and errors, but
     // the bytes are handed out in place. For 8-bit text in the default code page they are
     // read straight from the read window; other text is converted into a buffer of the
     // file. The view stays valid until the next read, ReadBom or Close.
     bool ReadLineView(SLineView& line);
+    // Several lines at once, exactly as calls of ReadLineView one after the other would give
+    // them (each with its result in bMore), all valid until the next read. Fills at least
+    // one view when count > 0, and stops after a view whose bMore is false. Text in the
+    // default code page is taken a window at a time without a call per line.
+    size_t ReadLineViews(SLineView* lines, size_t count);
 
     int64_t GetPosition() const override { return m_nWindowOffset + static_cast<int64_t>(m_nPos); }
     // Not supported: a UniMemFile only reads.
@@ -94,6 +100,10 @@ private:
     // `start` in the window and is `length` bytes long; `eolLength` bytes of ending follow.
     // A zero byte ends the line without an ending. False at the end of the data.
     bool ScanLineDirect(size_t& start, size_t& length, size_t& eolLength);
+    // Whole lines of 8-bit text in the default code page that lie inside the window, up to
+    // `count`, without reading more of the file; stops before a line that holds a zero byte,
+    // ends at the window's edge, or might end in a CR LF split by that edge.
+    size_t ScanWindowLines(SLineView* lines, size_t count);
     bool ReadLineDirect(std::string& text, std::string& ending);
     bool ReadLineCodePage(std::string& text, std::string& ending);
     bool ReadLineUnicode(std::string& text, std::string& ending);

@@ -46,14 +46,25 @@ bool CTarvoTextBuffer::IsSlabBlock(const char* block) const
 {
     if (block == nullptr || m_aSlabs.empty())
         return false;
+    // Lines in order lie in the same slab, so the last one found is tried first.
+    if (m_nLastSlab < m_aSlabs.size())
+    {
+        const SLineSlab& last = m_aSlabs[m_nLastSlab];
+        if (!std::less<const char*>()(block, last.pBase) &&
+            std::less<const char*>()(block, last.pBase + last.nSize))
+            return true;
+    }
     auto it = std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), block,
                                [](const char* p, const SLineSlab& slab)
                                { return std::less<const char*>()(p, slab.pBase); });
     if (it == m_aSlabs.begin())
         return false;
     --it;
-    return !std::less<const char*>()(block, it->pBase) &&
-           std::less<const char*>()(block, it->pBase + it->nSize);
+    if (std::less<const char*>()(block, it->pBase) ||
+        !std::less<const char*>()(block, it->pBase + it->nSize))
+        return false;
+    m_nLastSlab = static_cast<size_t>(it - m_aSlabs.begin());
+    return true;
 }
 
 void CTarvoTextBuffer::FreeSlabs()
@@ -61,48 +72,41 @@ void CTarvoTextBuffer::FreeSlabs()
     for (const SLineSlab& slab : m_aSlabs)
         FreeLargeBlock(slab.pBase, slab.nSize);
     m_aSlabs.clear();
+    m_nLastSlab = 0;
     m_pSlabFree = nullptr;
     m_nSlabFree = 0;
 }
 
-CTarvoTextLineInfo CTarvoTextBuffer::MakeSlabLineRecord(const char* text, int length,
-                                                        size_t nSlabBytes)
+bool CTarvoTextBuffer::AddSlab(int nCapacity, size_t nSlabBytes)
 {
-    const int capacity = NewBlockCapacity(length);
-    if (static_cast<size_t>(capacity) > m_nSlabFree)
+    // A line longer than a slab gets a slab of its own size.
+    const size_t size = std::max(nSlabBytes, static_cast<size_t>(nCapacity));
+    char* base = static_cast<char*>(AllocateLargeBlock(size));
+    if (base == nullptr)
+        return false;
+    SLineSlab slab{base, size};
+    try
     {
-        // A line longer than a slab gets a slab of its own size.
-        const size_t size = std::max(nSlabBytes, static_cast<size_t>(capacity));
-        char* base = static_cast<char*>(AllocateLargeBlock(size));
-        if (base == nullptr)
-            return MakeLineRecord(text, length);
-        SLineSlab slab{base, size};
         m_aSlabs.insert(std::upper_bound(m_aSlabs.begin(), m_aSlabs.end(), slab,
                                          [](const SLineSlab& a, const SLineSlab& b)
                                          { return std::less<const char*>()(a.pBase, b.pBase); }),
                         slab);
-        m_pSlabFree = base;
-        m_nSlabFree = size;
     }
-    CTarvoTextLineInfo record;
-    record.nMax = capacity;
-    record.pcLine = m_pSlabFree;
-    m_pSlabFree += capacity;
-    m_nSlabFree -= static_cast<size_t>(capacity);
-    if (length > 0)
-        std::memcpy(record.pcLine, text, static_cast<size_t>(length));
-    record.pcLine[length] = '\0';
-    record.nEolLength = TrailingEolLength(text, length, length);
-    record.nLength = length - record.nEolLength;
-    return record;
+    catch (...)
+    {
+        FreeLargeBlock(base, size);
+        throw;
+    }
+    m_pSlabFree = base;
+    m_nSlabFree = size;
+    return true;
 }
 
 void CTarvoTextBuffer::FreeAllLines()
 {
     m_aSubLines.clear();
     m_nWrapState = -1;
-    for (int i = 0; i < m_aLines.GetSize(); ++i)
-        FreeLineRecord(m_aLines[i]);
+    m_aLines.ForEach([this](CTarvoTextLineInfo& record) { FreeLineRecord(record); });
     m_aLines.Clear();
     FreeSlabs();
 }

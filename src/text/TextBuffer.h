@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "text/TextLineArray.h"
@@ -96,8 +97,29 @@ protected:
     // A record made from text[0..length) with its own new block, as InsertLineRecord does.
     static CTarvoTextLineInfo MakeLineRecord(const char* text, int length);
     // The same with the block carved from the buffer's slabs (see below); a new slab, when
-    // one is needed, has at least nSlabBytes.
-    CTarvoTextLineInfo MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes);
+    // one is needed, has at least nSlabBytes. Inline: a file load makes one per line.
+    CTarvoTextLineInfo MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes)
+    {
+        const int capacity = NewBlockCapacity(length);
+        if (static_cast<size_t>(capacity) > m_nSlabFree && !AddSlab(capacity, nSlabBytes))
+            return MakeLineRecord(text, length);
+        CTarvoTextLineInfo record;
+        record.nMax = capacity;
+        record.pcLine = m_pSlabFree;
+        m_pSlabFree += capacity;
+        m_nSlabFree -= static_cast<size_t>(capacity);
+        if (length > 0)
+            std::memcpy(record.pcLine, text, static_cast<size_t>(length));
+        record.pcLine[length] = '\0';
+        int eolLength = 0;
+        if (length > 1 && text[length - 2] == '\r' && text[length - 1] == '\n')
+            eolLength = 2;
+        else if (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
+            eolLength = 1;
+        record.nEolLength = eolLength;
+        record.nLength = length - eolLength;
+        return record;
+    }
     // AppendToLine for a record that may not be in the array yet.
     void AppendToRecord(CTarvoTextLineInfo& record, const char* text, int length);
     // Grows the block so that it holds at least nBytes including the terminator.
@@ -110,6 +132,9 @@ protected:
     // heap. The slabs go when all lines go (FreeAllLines).
     bool IsSlabBlock(const char* block) const;
     void FreeSlabs();
+    // Starts a new slab of at least nSlabBytes and nCapacity bytes; false when the system
+    // has no room (the line then takes a heap block).
+    bool AddSlab(int nCapacity, size_t nSlabBytes);
 
     // Asserts the invariants of every line from first to last (debug builds).
     void CheckLines(int first, int last) const;
@@ -125,6 +150,7 @@ private:
         size_t nSize = 0;
     };
     std::vector<SLineSlab> m_aSlabs; // ascending by address
+    mutable size_t m_nLastSlab = 0;  // where IsSlabBlock last found a block
     char* m_pSlabFree = nullptr;     // the unused rest of the newest slab
     size_t m_nSlabFree = 0;
 };

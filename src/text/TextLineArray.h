@@ -123,6 +123,14 @@ public:
     void Remove(int index, int count);
     void Clear();
 
+    // Calls fn(record) for every record in order; cheaper than indexing each in turn.
+    template <class F> void ForEach(F&& fn)
+    {
+        for (Block& block : m_aBlocks)
+            for (CTarvoTextLineInfo& record : block)
+                fn(record);
+    }
+
     // Blocks in use; for memory accounting and tests.
     int GetBlockCount() const
     {

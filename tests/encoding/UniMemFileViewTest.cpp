@@ -35,7 +35,8 @@ std::ostream& operator<<(std::ostream& os, const SRead& r)
 enum class Reader
 {
     Copying,
-    InPlace
+    InPlace,
+    Batched // a few lines per call, so batches end everywhere
 };
 
 SRead ReadWith(Reader reader, const std::string& path, int nFileCodePage, int nDefaultCodePage)
@@ -49,6 +50,24 @@ SRead ReadWith(Reader reader, const std::string& path, int nFileCodePage, int nD
     // Until false with nothing delivered, as the copying reader's callers do.
     for (int guard = 0; guard < 100000; ++guard)
     {
+        if (reader == Reader::Batched)
+        {
+            UniMemFile::SLineView views[3];
+            const size_t count = file.ReadLineViews(views, 3);
+            EXPECT_GE(count, 1u);
+            bool bEnd = false;
+            for (size_t i = 0; i < count && !bEnd; ++i)
+            {
+                const std::string line(views[i].pText, views[i].nLength + views[i].nEolLength);
+                EXPECT_TRUE(views[i].bMore || i + 1 == count);
+                bEnd = !views[i].bMore && line.empty();
+                if (!bEnd)
+                    result.lines.push_back(line + (views[i].bMore ? '+' : '-'));
+            }
+            if (bEnd)
+                break;
+            continue;
+        }
         std::string line;
         bool bMore;
         if (reader == Reader::Copying)
@@ -92,7 +111,14 @@ protected:
         // A short line first, so the window moves rather than grows at its edge; the byte
         // after `fill` is the window's last one.
         const std::string fill = "x\n" + std::string(kWindow - 3, 'a');
+        // Lines of every length up to 70 with every kind of ending, across 64-byte blocks
+        // and past the window.
+        const char* endings[] = {"\n", "\r\n", "\r", "\r\r\n", "\n\r"};
+        std::string mixed;
+        for (int i = 0; mixed.size() < kWindow + 4096; ++i)
+            mixed += std::string(static_cast<size_t>(i % 71), 'm') + endings[i % 5];
         return {
+            mixed,
             "",
             "\r",
             "one\r\ntwo\nthree\rfour",
@@ -145,7 +171,11 @@ TEST_F(UniMemFileViewTest, InPlaceLinesEqualCopiedLinesInEveryEncoding)
                 ReadWith(Reader::Copying, path, c.nFileCodePage, c.nDefaultCodePage);
             const SRead inPlace =
                 ReadWith(Reader::InPlace, path, c.nFileCodePage, c.nDefaultCodePage);
+            const SRead batched =
+                ReadWith(Reader::Batched, path, c.nFileCodePage, c.nDefaultCodePage);
             EXPECT_EQ(inPlace, copied) << "input " << index << ", code pages " << c.nFileCodePage
+                                       << "/" << c.nDefaultCodePage << ", mark " << c.mark.size();
+            EXPECT_EQ(batched, copied) << "input " << index << ", code pages " << c.nFileCodePage
                                        << "/" << c.nDefaultCodePage << ", mark " << c.mark.size();
         }
     }
@@ -153,8 +183,10 @@ TEST_F(UniMemFileViewTest, InPlaceLinesEqualCopiedLinesInEveryEncoding)
 
 TEST_F(UniMemFileViewTest, LoadedDocumentHoldsTheFileAcrossReadWindows)
 {
+    // Loaded in the text code page, so the lines are taken straight from the read window.
     const std::string fill = "x\n" + std::string(kWindow - 3, 'a');
     const std::string inputs[] = {
+        std::string("\r\n\r\r\n\n\n\r") + std::string(200, 'q') + "\r",
         fill + "\r\nb\n",
         fill + "\rb\r",
         fill + "a\r\n" + fill + "\r\n" + fill + "\n\r",
@@ -165,10 +197,16 @@ TEST_F(UniMemFileViewTest, LoadedDocumentHoldsTheFileAcrossReadWindows)
         CTarvoTextEditBufferEx buffer;
         std::string error;
         const LoadResult result =
-            buffer.LoadFile(m_folder.Write("doc.txt", input), 0, 65001, error);
+            buffer.LoadFile(m_folder.Write("doc.txt", input), 0, GetTextCodePage(), error);
         EXPECT_NE(result, LoadFailed) << error;
         // Every ending stays with its line; a file that ends with one gains an empty line.
         EXPECT_EQ(StoredText(buffer), input);
+        int endings = 0;
+        for (size_t i = 0; i < input.size(); ++i)
+            if (input[i] == '\n' ||
+                (input[i] == '\r' && (i + 1 == input.size() || input[i + 1] != '\n')))
+                ++endings;
+        EXPECT_EQ(buffer.GetLineCount(), endings + 1);
         EXPECT_EQ(buffer.GetLineRecord(buffer.GetLineCount() - 1)->nLength, 0);
     }
 
@@ -176,7 +214,7 @@ TEST_F(UniMemFileViewTest, LoadedDocumentHoldsTheFileAcrossReadWindows)
     CTarvoTextEditBufferEx buffer;
     std::string error;
     EXPECT_EQ(buffer.LoadFile(m_folder.Write("zero.txt", fill + "\n" + fill + std::string(1, '\0')),
-                              0, 65001, error),
+                              0, GetTextCodePage(), error),
               LoadBinary);
     EXPECT_EQ(buffer.GetLineCount(), 1);
 }
