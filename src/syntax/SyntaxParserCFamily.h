@@ -46,6 +46,18 @@ struct SCFamilyOptions
     bool bLooseCharLiteral = false; // a "'" ends a literal unless a backslash precedes it
 };
 
+// The options of a C-family language with these word lists (checked in order) and this
+// directive character; the caller sets the remaining switches where its language differs.
+template <int N>
+SCFamilyOptions MakeCFamilyOptions(const SCFamilyWordList (&lists)[N], char chDirective)
+{
+    SCFamilyOptions options;
+    options.pLists = lists;
+    options.nListCount = N;
+    options.chDirective = chDirective;
+    return options;
+}
+
 class CSyntaxParserCFamily : public CSyntaxParser
 {
 public:

@@ -25,11 +25,7 @@ const SCFamilyWordList kLists[] = {
 
 SCFamilyOptions MakeOptions()
 {
-    SCFamilyOptions options;
-    options.pLists = kLists;
-    options.nListCount = static_cast<int>(sizeof(kLists) / sizeof(kLists[0]));
-    options.chDirective = '#';
-    return options;
+    return MakeCFamilyOptions(kLists, '#');
 }
 } // namespace
 

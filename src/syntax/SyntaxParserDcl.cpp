@@ -95,10 +95,7 @@ const SCFamilyWordList kLists[] = {
 
 SCFamilyOptions MakeOptions()
 {
-    SCFamilyOptions options;
-    options.pLists = kLists;
-    options.nListCount = static_cast<int>(sizeof(kLists) / sizeof(kLists[0]));
-    options.chDirective = 0;
+    SCFamilyOptions options = MakeCFamilyOptions(kLists, 0);
     options.bDotIsWordChar = true;
     options.bDclFunctionNames = true;
     return options;

@@ -339,10 +339,7 @@ const SCFamilyWordList kLists[] = {
 
 SCFamilyOptions MakeOptions()
 {
-    SCFamilyOptions options;
-    options.pLists = kLists;
-    options.nListCount = static_cast<int>(sizeof(kLists) / sizeof(kLists[0]));
-    options.chDirective = '!';
+    SCFamilyOptions options = MakeCFamilyOptions(kLists, '!');
     options.bSemicolonComment = true;
     return options;
 }

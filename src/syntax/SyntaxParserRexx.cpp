@@ -27,11 +27,7 @@ const SCFamilyWordList kLists[] = {
 
 SCFamilyOptions MakeOptions()
 {
-    SCFamilyOptions options;
-    options.pLists = kLists;
-    options.nListCount = static_cast<int>(sizeof(kLists) / sizeof(kLists[0]));
-    options.chDirective = 0;
-    return options;
+    return MakeCFamilyOptions(kLists, 0);
 }
 } // namespace
 
