@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/AsciiCase.h"
 #include "platform/Multibyte.h"
 #include "platform/ProfileStore.h"
 #include "platform/SystemInfo.h"
@@ -13,10 +14,6 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 } // namespace
 
 std::string TrimWhiteSpace(const std::string& text)
@@ -42,7 +39,7 @@ bool EqualNoCaseMultibyte(const std::string& a, const std::string& b, int nCodeP
             return false;
         if (na == 1)
         {
-            if (FoldAscii(a[static_cast<size_t>(i)]) != FoldAscii(b[static_cast<size_t>(i)]))
+            if (LowerAscii(a[static_cast<size_t>(i)]) != LowerAscii(b[static_cast<size_t>(i)]))
                 return false;
         }
         else if (a.compare(static_cast<size_t>(i), static_cast<size_t>(na), b,

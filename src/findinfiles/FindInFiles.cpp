@@ -7,20 +7,16 @@
 #include <unistd.h>
 
 #include "patterns/Regex.h"
+#include "platform/AsciiCase.h"
 #include "platform/CancelEvent.h"
 #include "platform/FolderList.h"
 
 namespace
 {
-char Lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 void LowerInto(char* out, const char* in, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
-        out[i] = Lower(in[i]);
+        out[i] = LowerAscii(in[i]);
 }
 
 bool ContainsText(const char* line, size_t length, const std::string& needle)

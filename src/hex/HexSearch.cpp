@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string.h> // memrchr
 
+#include "platform/AsciiCase.h"
+
 namespace
 {
 
@@ -22,10 +24,6 @@ uint8_t UpperAscii(uint8_t c)
     return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 'a' + 'A') : c;
 }
 
-uint8_t LowerAscii(uint8_t c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c - 'A' + 'a') : c;
-}
 
 int HexDigitValue(char c)
 {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "navigate/ReplaceFile.h"
+#include "platform/AsciiCase.h"
 #include "platform/Folders.h"
 #include "platform/LargeBlock.h"
 
@@ -43,17 +44,6 @@ std::string Trim(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-bool EqualsAsciiNoCase(const char* a, const char* b)
-{
-    for (; *a && *b; ++a, ++b)
-    {
-        char ca = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-        char cb = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
-        if (ca != cb)
-            return false;
-    }
-    return *a == *b;
-}
 
 bool NameIs(const char* pszName, const char* pszWanted)
 {

@@ -1,5 +1,7 @@
 #include "platform/FolderList.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 #include <cstring>
 #include <dirent.h>
@@ -7,10 +9,6 @@
 
 namespace
 {
-unsigned char Fold(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 } // namespace
 
 bool MatchWildcard(const char* pattern, const char* name)
@@ -30,7 +28,7 @@ bool MatchWildcard(const char* pattern, const char* name)
             starP = ++p;
             starN = n;
         }
-        else if (*p == '?' || (*p && Fold(static_cast<unsigned char>(*p)) == Fold(static_cast<unsigned char>(*n))))
+        else if (*p == '?' || (*p && LowerAscii(*p) == LowerAscii(*n)))
         {
             ++p;
             ++n;
