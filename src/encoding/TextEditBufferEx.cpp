@@ -51,45 +51,6 @@ int DetectLineEndMode(const TextStats& stats)
 }
 } // namespace
 
-// Records made while reading wait here and join the line array a whole block at a time.
-// Owns the text blocks of the records it holds until they are handed over.
-class CTarvoTextEditBufferEx::CLoadBatch
-{
-public:
-    explicit CLoadBatch(CTarvoTextEditBufferEx& owner) : m_owner(owner), m_lines(owner.m_aLines)
-    {
-        m_records.reserve(CTextLineArray::kMaxBlock);
-    }
-    ~CLoadBatch()
-    {
-        for (CTarvoTextLineInfo& record : m_records)
-            m_owner.FreeLineRecord(record);
-    }
-    void Add(const CTarvoTextLineInfo& record)
-    {
-        m_records.push_back(record);
-        if (m_records.size() == CTextLineArray::kMaxBlock)
-            Flush();
-    }
-    void Flush()
-    {
-        if (m_records.empty())
-            return;
-        // Taken out first: should the insert fail for want of memory, the blocks leak
-        // rather than being freed twice.
-        std::vector<CTarvoTextLineInfo> records;
-        records.swap(m_records);
-        m_lines.Insert(m_lines.GetSize(), records.data(), static_cast<int>(records.size()));
-        records.clear();
-        records.swap(m_records);
-    }
-
-private:
-    CTarvoTextEditBufferEx& m_owner;
-    CTextLineArray& m_lines;
-    std::vector<CTarvoTextLineInfo> m_records;
-};
-
 CTarvoTextEditBufferEx::CTarvoTextEditBufferEx() : m_nCodePage(GetTextCodePage()) {}
 
 CTarvoTextEditBufferEx::~CTarvoTextEditBufferEx() = default;
@@ -137,19 +98,17 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     // Only text that went through a conversion can hold a CR or LF inside a line (a code
     // page whose line break is another byte); such a line is split so that no line of the
     // buffer ever holds a break.
-    // The lines' blocks come from slabs sized after the file, so a small file takes little
-    // room and a large one few, large pieces.
+    // The lines are packed into slabs sized after the file, so a small file takes little
+    // room and a large one few, large pieces; their records are made when they are first
+    // looked at (CTextLineArray::AppendPacked).
     const size_t slabBytes = static_cast<size_t>(std::clamp<int64_t>(
         file.GetFileSize() + file.GetFileSize() / 4 + 4096, 64 * 1024, 32 * 1024 * 1024));
     const bool bConverted = file.GetEncoding() != EncodingNone ||
                             !AreCodePagesEquivalent(file.GetCodePage(), file.GetDefaultCodePage());
 
-    // The batch is gone before the lines are freed on any of these ways out: its records
-    // point into the buffer's slabs.
     bool bBinary = false, bTooLong = false;
     try
     {
-        CLoadBatch batch(*this);
         // The lines are taken in place, many at a time, not copied out of the file's buffer
         // first.
         constexpr size_t kViews = 256;
@@ -184,6 +143,13 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
                 size_t start = 0;
                 if (bConverted)
                 {
+                    // Packed lines end at their zero byte; no conversion makes one out of
+                    // other characters, but should one appear, the file is not text.
+                    if (std::memchr(text, '\0', total) != nullptr)
+                    {
+                        bBinary = bDone = true;
+                        break;
+                    }
                     for (size_t brk = start; brk < body; ++brk)
                     {
                         if (text[brk] != '\r' && text[brk] != '\n')
@@ -191,14 +157,12 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
                         const size_t end =
                             brk +
                             (text[brk] == '\r' && brk + 1 < body && text[brk + 1] == '\n' ? 2 : 1);
-                        batch.Add(MakeSlabLineRecord(text + start, static_cast<int>(end - start),
-                                                     slabBytes));
+                        PackLine(text + start, static_cast<int>(end - start), slabBytes);
                         start = end;
                         brk = end - 1;
                     }
                 }
-                batch.Add(
-                    MakeSlabLineRecord(text + start, static_cast<int>(total - start), slabBytes));
+                PackLine(text + start, static_cast<int>(total - start), slabBytes);
                 previousEolLength = line.nEolLength;
                 if (!line.bMore)
                 {
@@ -207,8 +171,9 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
                 }
             }
         }
+        // Lines packed on the ways out below are dropped with the slabs.
         if (!bBinary && !bTooLong)
-            batch.Flush();
+            FlushPackedLines();
     }
     catch (const std::bad_alloc&)
     {
@@ -313,20 +278,24 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
     constexpr size_t kChunkBytes = 1 << 20;
     std::string chunk;
     chunk.reserve(kChunkBytes + 64);
-    for (int i = 0; i < lineCount && bOk; ++i)
+    // Visited, not indexed: saving a file that was only opened makes no line records.
+    int i = 0;
+    m_aLines.VisitLines(0, lineCount, [&](const CTarvoTextLineInfo& line)
     {
-        const CTarvoTextLineInfo& line = m_aLines[i];
+        ++i;
+        if (!bOk)
+            return;
         chunk.append(line.pcLine, static_cast<size_t>(line.nLength));
         if (nLineEndMode == 0)
             chunk.append(line.pcLine + line.nLength, static_cast<size_t>(line.nEolLength));
-        else if (i + 1 < lineCount)
+        else if (i < lineCount)
             chunk.append(eol, eolLength);
         if (chunk.size() >= kChunkBytes)
         {
             bOk = file.WriteText(chunk);
             chunk.clear();
         }
-    }
+    });
     if (bOk && !chunk.empty())
         bOk = file.WriteText(chunk);
     const int nLost = file.GetTextStats().nLostCount;

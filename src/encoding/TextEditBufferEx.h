@@ -75,7 +75,6 @@ protected:
     int m_nLastSaveLost = 0;
 
 private:
-    class CLoadBatch;
     void SetParserForPath(const std::string& path);
     LoadResult FailLoad(std::string& errorText, const std::string& text);
 };

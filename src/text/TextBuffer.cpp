@@ -75,6 +75,17 @@ void CTarvoTextBuffer::FreeSlabs()
     m_nLastSlab = 0;
     m_pSlabFree = nullptr;
     m_nSlabFree = 0;
+    m_pPackedStart = nullptr;
+    m_nPackedCount = 0;
+}
+
+void CTarvoTextBuffer::FlushPackedLines()
+{
+    if (m_nPackedCount == 0)
+        return;
+    m_aLines.AppendPacked(m_pPackedStart, m_nPackedCount);
+    m_pPackedStart = nullptr;
+    m_nPackedCount = 0;
 }
 
 bool CTarvoTextBuffer::AddSlab(int nCapacity, size_t nSlabBytes)
@@ -106,7 +117,8 @@ void CTarvoTextBuffer::FreeAllLines()
 {
     m_aSubLines.clear();
     m_nWrapState = -1;
-    m_aLines.ForEach([this](CTarvoTextLineInfo& record) { FreeLineRecord(record); });
+    // Packed lines without records live in the slabs and own nothing.
+    m_aLines.ForEachMade([this](CTarvoTextLineInfo& record) { FreeLineRecord(record); });
     m_aLines.Clear();
     FreeSlabs();
 }
@@ -257,10 +269,13 @@ const CTarvoTextLineInfo* CTarvoTextBuffer::GetLineRecord(int line) const
 void CTarvoTextBuffer::CheckLines([[maybe_unused]] int first, [[maybe_unused]] int last) const
 {
 #ifndef NDEBUG
-    for (int i = std::max(first, 0); i <= last && i < m_aLines.GetSize(); ++i)
+    // Visited, not indexed: checking must not make the records of packed lines.
+    const int size = m_aLines.GetSize();
+    int i = std::max(first, 0);
+    m_aLines.VisitLines(i, last - i + 1, [&](const CTarvoTextLineInfo& r)
     {
-        const CTarvoTextLineInfo& r = m_aLines[i];
-        assert(r.pcLine != nullptr && r.nLength >= 0 && r.nMax % 16 == 0);
+        assert(r.pcLine != nullptr && r.nLength >= 0);
+        assert(r.nMax % 16 == 0 || IsSlabBlock(r.pcLine));
         assert(r.nEolLength >= 0 && r.nEolLength <= 2 && r.nLength + r.nEolLength < r.nMax);
         assert(r.pcLine[r.nLength + r.nEolLength] == '\0');
         assert(std::memchr(r.pcLine, '\r', static_cast<size_t>(r.nLength)) == nullptr);
@@ -268,7 +283,8 @@ void CTarvoTextBuffer::CheckLines([[maybe_unused]] int first, [[maybe_unused]] i
         const char* eol = r.pcLine + r.nLength;
         assert(r.nEolLength != 2 || (eol[0] == '\r' && eol[1] == '\n'));
         assert(r.nEolLength != 1 || eol[0] == '\r' || eol[0] == '\n');
-        assert(i + 1 < m_aLines.GetSize() || r.nEolLength == 0);
-    }
+        assert(i + 1 < size || r.nEolLength == 0);
+        ++i;
+    });
 #endif
 }

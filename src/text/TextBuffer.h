@@ -4,12 +4,14 @@
 //
 // Invariants (checked with assert after every primitive edit of the edit buffer): a line's
 // text holds no CR or LF; its ending is 0, 1 or 2 bytes (CR, LF or CR LF) and is followed
-// by a zero byte; every block's capacity is a multiple of 16 and larger than text plus
-// ending; an initialised buffer has at least one line and its last line has no ending.
+// by a zero byte; every heap block's capacity is a multiple of 16 and larger than text plus
+// ending (a slab line's is exactly text, ending and zero byte); an initialised buffer has
+// at least one line and its last line has no ending.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "text/TextLineArray.h"
@@ -96,40 +98,42 @@ public:
 protected:
     // A record made from text[0..length) with its own new block, as InsertLineRecord does.
     static CTarvoTextLineInfo MakeLineRecord(const char* text, int length);
-    // The same with the block carved from the buffer's slabs (see below); a new slab, when
-    // one is needed, has at least nSlabBytes. Inline: a file load makes one per line.
-    CTarvoTextLineInfo MakeSlabLineRecord(const char* text, int length, size_t nSlabBytes)
+    // Packs a line made from text[0..length) (a trailing CR LF, CR or LF is its ending) into
+    // the buffer's slabs, behind the line packed before it; a new slab, when one is needed,
+    // has at least nSlabBytes. The packed lines join the array a block at a time, without
+    // records (CTextLineArray::AppendPacked), in FlushPackedLines or when a block is full.
+    // The text must hold no zero byte. Inline: a file load packs one line after another.
+    // Throws std::bad_alloc when the system has no room.
+    void PackLine(const char* text, int length, size_t nSlabBytes)
     {
-        const int capacity = NewBlockCapacity(length);
-        if (static_cast<size_t>(capacity) > m_nSlabFree && !AddSlab(capacity, nSlabBytes))
-            return MakeLineRecord(text, length);
-        CTarvoTextLineInfo record;
-        record.nMax = capacity;
-        record.pcLine = m_pSlabFree;
-        m_pSlabFree += capacity;
-        m_nSlabFree -= static_cast<size_t>(capacity);
+        const size_t bytes = static_cast<size_t>(length) + 1;
+        if (bytes > m_nSlabFree || m_nPackedCount == CTextLineArray::kMaxBlock)
+        {
+            FlushPackedLines();
+            if (bytes > m_nSlabFree && !AddSlab(static_cast<int>(bytes), nSlabBytes))
+                throw std::bad_alloc();
+        }
+        if (m_nPackedCount == 0)
+            m_pPackedStart = m_pSlabFree;
         if (length > 0)
-            std::memcpy(record.pcLine, text, static_cast<size_t>(length));
-        record.pcLine[length] = '\0';
-        int eolLength = 0;
-        if (length > 1 && text[length - 2] == '\r' && text[length - 1] == '\n')
-            eolLength = 2;
-        else if (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n'))
-            eolLength = 1;
-        record.nEolLength = eolLength;
-        record.nLength = length - eolLength;
-        return record;
+            std::memcpy(m_pSlabFree, text, static_cast<size_t>(length));
+        m_pSlabFree[length] = '\0';
+        m_pSlabFree += bytes;
+        m_nSlabFree -= bytes;
+        ++m_nPackedCount;
     }
+    void FlushPackedLines();
     // AppendToLine for a record that may not be in the array yet.
     void AppendToRecord(CTarvoTextLineInfo& record, const char* text, int length);
     // Grows the block so that it holds at least nBytes including the terminator.
     void ReserveLineBytes(CTarvoTextLineInfo& record, int nBytes);
     void FreeLineRecord(CTarvoTextLineInfo& record);
 
-    // Line blocks of a loaded file are carved from large slabs that the buffer owns, which
-    // spares a heap allocation (and its overhead) per line. A slab block is never freed or
-    // grown in place: freeing a line forgets its block, growing moves the line to the
-    // heap. The slabs go when all lines go (FreeAllLines).
+    // The lines of a loaded file lie in large slabs that the buffer owns, packed back to
+    // back, which spares a heap allocation (and its overhead) per line. A slab line's
+    // capacity is exactly its text, ending and zero byte; it is never freed or grown in
+    // place: freeing a line forgets its block, growing moves the line to the heap. The
+    // slabs go when all lines go (FreeAllLines).
     bool IsSlabBlock(const char* block) const;
     void FreeSlabs();
     // Starts a new slab of at least nSlabBytes and nCapacity bytes; false when the system
@@ -153,4 +157,6 @@ private:
     mutable size_t m_nLastSlab = 0;  // where IsSlabBlock last found a block
     char* m_pSlabFree = nullptr;     // the unused rest of the newest slab
     size_t m_nSlabFree = 0;
+    char* m_pPackedStart = nullptr;  // lines packed but not yet handed to the array
+    int m_nPackedCount = 0;
 };

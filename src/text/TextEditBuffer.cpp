@@ -586,12 +586,7 @@ bool IsSingleBit(uint32_t dwFlag)
 
 int CTarvoTextEditBuffer::FindLineWithFlag(uint32_t dwFlag) const
 {
-    for (int i = 0; i < GetLineCount(); ++i)
-    {
-        if ((m_aLines[i].dwFlags & dwFlag) != 0)
-            return i;
-    }
-    return -1;
+    return m_aLines.FindFlagged(0, GetLineCount() - 1, dwFlag);
 }
 
 int CTarvoTextEditBuffer::GetLineWithFlag(uint32_t dwFlag) const
@@ -639,13 +634,8 @@ int CTarvoTextEditBuffer::FindNextBookmark(int nLine) const
         return -1;
     nLine = std::clamp(nLine, 0, count - 1);
     const int start = (m_aLines[nLine].dwFlags & LineFlagBookmark) != 0 ? nLine + 1 : nLine;
-    for (int i = start; i < count; ++i)
-        if ((m_aLines[i].dwFlags & LineFlagBookmark) != 0)
-            return i;
-    for (int i = 0; i < count; ++i)
-        if ((m_aLines[i].dwFlags & LineFlagBookmark) != 0)
-            return i;
-    return -1;
+    const int found = start < count ? m_aLines.FindFlagged(start, count - 1, LineFlagBookmark) : -1;
+    return found != -1 ? found : m_aLines.FindFlagged(0, count - 1, LineFlagBookmark);
 }
 
 int CTarvoTextEditBuffer::FindPreviousBookmark(int nLine) const
@@ -655,11 +645,6 @@ int CTarvoTextEditBuffer::FindPreviousBookmark(int nLine) const
         return -1;
     nLine = std::clamp(nLine, 0, count - 1);
     const int start = (m_aLines[nLine].dwFlags & LineFlagBookmark) != 0 ? nLine - 1 : nLine;
-    for (int i = start; i >= 0; --i)
-        if ((m_aLines[i].dwFlags & LineFlagBookmark) != 0)
-            return i;
-    for (int i = count - 1; i >= 0; --i)
-        if ((m_aLines[i].dwFlags & LineFlagBookmark) != 0)
-            return i;
-    return -1;
+    const int found = start >= 0 ? m_aLines.FindFlagged(start, 0, LineFlagBookmark) : -1;
+    return found != -1 ? found : m_aLines.FindFlagged(count - 1, 0, LineFlagBookmark);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 
 #include "platform/LargeBlock.h"
 
@@ -75,6 +76,94 @@ void CTextRecordPool::ReleaseChunks()
     m_nCarved = 0;
 }
 
+CTarvoTextLineInfo CTextLineArray::MakePackedRecord(char* text)
+{
+    const size_t bytes = std::strlen(text);
+    CTarvoTextLineInfo record;
+    record.pcLine = text;
+    record.nMax = static_cast<int32_t>(bytes + 1);
+    int eol = 0;
+    if (bytes >= 2 && text[bytes - 2] == '\r' && text[bytes - 1] == '\n')
+        eol = 2;
+    else if (bytes >= 1 && (text[bytes - 1] == '\r' || text[bytes - 1] == '\n'))
+        eol = 1;
+    record.nEolLength = eol;
+    record.nLength = static_cast<int32_t>(bytes) - eol;
+    return record;
+}
+
+char* CTextLineArray::SkipPackedLine(char* text)
+{
+    return text + std::strlen(text) + 1;
+}
+
+int CTextLineArray::GetPackedBlockCount() const
+{
+    int count = 0;
+    for (const SBlock& block : m_aBlocks)
+        count += block.pPacked.load(std::memory_order_acquire) != nullptr;
+    return count;
+}
+
+void CTextLineArray::MakeRecords(SBlock& block) const
+{
+    const std::lock_guard<std::mutex> lock(m_makeLock);
+    char* text = block.pPacked.load(std::memory_order_acquire);
+    if (text == nullptr)
+        return; // another reader made them meanwhile
+    Block records = NewBlock();
+    for (int i = 0; i < block.nPacked; ++i)
+    {
+        records.push_back(MakePackedRecord(text));
+        text += records.back().nMax;
+    }
+    block.records = std::move(records);
+    block.pPacked.store(nullptr, std::memory_order_release);
+}
+
+void CTextLineArray::AppendPacked(char* text, int count)
+{
+    assert(text != nullptr && count >= 1 && count <= kMaxBlock);
+    SBlock block{Block{CTextRecordAllocator<CTarvoTextLineInfo>(&m_pool)}};
+    block.pPacked.store(text, std::memory_order_relaxed);
+    block.nPacked = count;
+    m_aBlocks.push_back(std::move(block));
+    m_aStarts.push_back(m_nSize);
+    m_nSize += count;
+}
+
+int CTextLineArray::FindFlagged(int first, int last, uint32_t mask) const
+{
+    if (m_nSize == 0 || mask == 0)
+        return -1;
+    first = std::clamp(first, 0, m_nSize - 1);
+    last = std::clamp(last, 0, m_nSize - 1);
+    const int step = first <= last ? 1 : -1;
+    size_t block = static_cast<size_t>(FindBlock(first));
+    int i = first;
+    for (;;)
+    {
+        const SBlock& b = m_aBlocks[block];
+        const int start = m_aStarts[block];
+        const int end = start + BlockSize(block); // one past the block's last line
+        const bool bPacked = b.pPacked.load(std::memory_order_acquire) != nullptr;
+        for (; i >= start && i < end; i += step)
+        {
+            if (!bPacked && (b.records[static_cast<size_t>(i - start)].dwFlags & mask) != 0)
+                return i;
+            if (i == last)
+                return -1;
+        }
+        if (step > 0)
+            ++block;
+        else if (block-- == 0)
+            return -1;
+        if (block >= m_aBlocks.size())
+            return -1;
+        i = step > 0 ? m_aStarts[block] : m_aStarts[block] + BlockSize(block) - 1;
+    }
+}
+
 int CTextLineArray::FindBlock(int index) const
 {
     assert(index >= 0 && index < m_nSize);
@@ -85,11 +174,11 @@ int CTextLineArray::FindBlock(int index) const
         const int start = m_aStarts[static_cast<size_t>(hint)];
         if (index >= start)
         {
-            const int end = start + static_cast<int>(m_aBlocks[static_cast<size_t>(hint)].size());
+            const int end = start + BlockSize(static_cast<size_t>(hint));
             if (index < end)
                 return hint;
             // Sequential walks step into the next block.
-            if (hint + 1 < blockCount && index < end + static_cast<int>(m_aBlocks[static_cast<size_t>(hint + 1)].size()))
+            if (hint + 1 < blockCount && index < end + BlockSize(static_cast<size_t>(hint + 1)))
             {
                 m_nLastBlock.store(hint + 1, std::memory_order_relaxed);
                 return hint + 1;
@@ -104,12 +193,18 @@ int CTextLineArray::FindBlock(int index) const
 
 void CTextLineArray::Renumber(size_t fromBlock)
 {
+    auto sizeOf = [](const SBlock& block)
+    {
+        return block.pPacked.load(std::memory_order_relaxed) != nullptr
+                   ? block.nPacked
+                   : static_cast<int>(block.records.size());
+    };
     m_aStarts.resize(m_aBlocks.size());
-    int start = fromBlock == 0 ? 0 : m_aStarts[fromBlock - 1] + static_cast<int>(m_aBlocks[fromBlock - 1].size());
+    int start = fromBlock == 0 ? 0 : m_aStarts[fromBlock - 1] + sizeOf(m_aBlocks[fromBlock - 1]);
     for (size_t b = fromBlock; b < m_aBlocks.size(); ++b)
     {
         m_aStarts[b] = start;
-        start += static_cast<int>(m_aBlocks[b].size());
+        start += sizeOf(m_aBlocks[b]);
     }
     assert(start == m_nSize);
     m_nLastBlock.store(0, std::memory_order_relaxed);
@@ -130,7 +225,10 @@ void CTextLineArray::Insert(int index, const CTarvoTextLineInfo* records, int co
     if (count <= 0)
         return;
     if (m_aBlocks.empty())
-        m_aBlocks.push_back(NewBlock());
+    {
+        m_aBlocks.emplace_back(NewBlock());
+        m_aStarts.push_back(0);
+    }
 
     // The block that receives the records, and the offset inside it. An index at a block
     // boundary goes to the end of the earlier block, so appending fills the last block.
@@ -139,21 +237,21 @@ void CTextLineArray::Insert(int index, const CTarvoTextLineInfo* records, int co
     if (index == m_nSize)
     {
         block = m_aBlocks.size() - 1;
-        offset = static_cast<int>(m_aBlocks[block].size());
+        offset = BlockSize(block);
     }
     else
     {
         block = static_cast<size_t>(FindBlock(index));
         offset = index - m_aStarts[block];
-        if (offset == 0 && block > 0 && m_aBlocks[block - 1].size() + static_cast<size_t>(count) <= kMaxBlock)
+        if (offset == 0 && block > 0 && BlockSize(block - 1) + count <= kMaxBlock)
         {
             --block;
-            offset = static_cast<int>(m_aBlocks[block].size());
+            offset = BlockSize(block);
         }
     }
-    m_nSize += count;
 
-    Block& target = m_aBlocks[block];
+    Block& target = Records(block);
+    m_nSize += count;
     if (target.size() + static_cast<size_t>(count) <= kMaxBlock)
     {
         target.insert(target.begin() + offset, records, records + count);
@@ -166,7 +264,7 @@ void CTextLineArray::Insert(int index, const CTarvoTextLineInfo* records, int co
     Block tail = NewBlock();
     tail.assign(target.begin() + offset, target.end());
     target.erase(target.begin() + offset, target.end());
-    std::vector<Block> fresh;
+    std::vector<SBlock> fresh;
     int done = 0;
     // Top up the cut block first, so that appending line by line leaves full blocks.
     const int room = kMaxBlock - static_cast<int>(target.size());
@@ -182,18 +280,18 @@ void CTextLineArray::Insert(int index, const CTarvoTextLineInfo* records, int co
         Block b = NewBlock();
         b.assign(records + done, records + done + take);
         done += take;
-        fresh.push_back(std::move(b));
+        fresh.emplace_back(std::move(b));
     }
     if (!tail.empty())
     {
-        if (!fresh.empty() && fresh.back().size() + tail.size() <= kMaxBlock)
-            fresh.back().insert(fresh.back().end(), tail.begin(), tail.end());
+        if (!fresh.empty() && fresh.back().records.size() + tail.size() <= kMaxBlock)
+            fresh.back().records.insert(fresh.back().records.end(), tail.begin(), tail.end());
         else
-            fresh.push_back(std::move(tail));
+            fresh.emplace_back(std::move(tail));
     }
-    m_aBlocks.insert(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block) + 1, std::make_move_iterator(fresh.begin()),
-                     std::make_move_iterator(fresh.end()));
-    if (m_aBlocks[block].empty())
+    m_aBlocks.insert(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block) + 1,
+                     std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    if (m_aBlocks[block].records.empty())
         m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block));
     Renumber(block);
 }
@@ -207,17 +305,27 @@ void CTextLineArray::Remove(int index, int count)
     const size_t first = block;
     int offset = index - m_aStarts[block];
     int left = count;
+    // Block sizes are read from the block table, which is renumbered only at the end:
+    // `consumed` counts the records removed before the block at hand.
     while (left > 0)
     {
-        Block& b = m_aBlocks[block];
-        const int take = std::min(left, static_cast<int>(b.size()) - offset);
-        b.erase(b.begin() + offset, b.begin() + offset + take);
+        SBlock& b = m_aBlocks[block];
+        const int size = b.pPacked.load(std::memory_order_relaxed) != nullptr ? b.nPacked
+                                                                             : static_cast<int>(b.records.size());
+        const int take = std::min(left, size - offset);
+        if (take == size)
+        {
+            // A whole block goes; a packed one without ever making its records.
+            m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block));
+        }
+        else
+        {
+            Block& records = Records(block);
+            records.erase(records.begin() + offset, records.begin() + offset + take);
+            ++block;
+        }
         left -= take;
         offset = 0;
-        if (b.empty())
-            m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(block));
-        else
-            ++block;
     }
     m_nSize -= count;
     const size_t from = first > 0 ? first - 1 : 0;
@@ -229,15 +337,22 @@ void CTextLineArray::Remove(int index, int count)
 }
 
 // Keeps removals from leaving many small blocks: a block joins a neighbour when both fit
-// in half a block, so the block count stays near size / (kMaxBlock / 2) at worst.
+// in half a block, so the block count stays near size / (kMaxBlock / 2) at worst. Packed
+// blocks are left as they are: merging is not worth making their records.
 void CTextLineArray::MergeAround(size_t block)
 {
-    auto tryMerge = [this](size_t a) {
+    auto tryMerge = [this](size_t a)
+    {
         if (a + 1 >= m_aBlocks.size())
             return false;
-        if (m_aBlocks[a].size() + m_aBlocks[a + 1].size() > kMaxBlock / 2)
+        SBlock& left = m_aBlocks[a];
+        SBlock& right = m_aBlocks[a + 1];
+        if (left.pPacked.load(std::memory_order_relaxed) != nullptr ||
+            right.pPacked.load(std::memory_order_relaxed) != nullptr)
             return false;
-        m_aBlocks[a].insert(m_aBlocks[a].end(), m_aBlocks[a + 1].begin(), m_aBlocks[a + 1].end());
+        if (left.records.size() + right.records.size() > kMaxBlock / 2)
+            return false;
+        left.records.insert(left.records.end(), right.records.begin(), right.records.end());
         m_aBlocks.erase(m_aBlocks.begin() + static_cast<std::ptrdiff_t>(a) + 1);
         return true;
     };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <random>
+#include <vector>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
@@ -337,4 +339,165 @@ TEST_F(TextEditBufferExTest, LoadedLinesCanBeGrownDeletedAndUndone)
     m_buffer.RemoveLineRecords(0, 1);
     ASSERT_EQ(Load("again"), LoadOk);
     EXPECT_EQ(StoredText(m_buffer), "again");
+}
+
+namespace
+{
+// The document buffer with a view of how many of its line blocks are still packed.
+class CPackedCountBuffer : public CTarvoTextEditBufferEx
+{
+public:
+    int PackedBlocks() const { return m_aLines.GetPackedBlockCount(); }
+};
+
+// The offset in `text` of (line, char), lines split at CR LF, CR and LF as the buffer does.
+size_t OffsetOf(const std::string& text, int line, int ch)
+{
+    size_t pos = 0;
+    for (int i = 0; i < line; ++i)
+    {
+        pos = text.find_first_of("\r\n", pos);
+        pos += text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return pos + static_cast<size_t>(ch);
+}
+
+// The text with every line ending replaced by `eol`, as a save in one mode writes it.
+std::string WithEndings(const std::string& text, const std::string& eol)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] == '\r' || text[i] == '\n')
+        {
+            result += eol;
+            i += text.compare(i, 2, "\r\n") == 0 ? 1 : 0;
+        }
+        else
+            result += text[i];
+    }
+    return result;
+}
+
+// Length of each line's text (without its ending).
+std::vector<int> LineLengths(const std::string& text)
+{
+    std::vector<int> lengths;
+    size_t start = 0;
+    for (;;)
+    {
+        const size_t brk = text.find_first_of("\r\n", start);
+        lengths.push_back(static_cast<int>((brk == std::string::npos ? text.size() : brk) - start));
+        if (brk == std::string::npos)
+            return lengths;
+        start = brk + (text.compare(brk, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+} // namespace
+
+// A loaded file's lines stay packed until they are looked at. Edits among them, undo
+// and redo, bookmark searches and saves must see the same text as a plain string does, and
+// saving or searching must not make the records of lines nobody touched.
+TEST_F(TextEditBufferExTest, LoadedFileEditedAtRandomMatchesAModel)
+{
+    std::mt19937 random(5);
+    std::string model;
+    const char* endings[] = {"\n", "\r\n", "\r"};
+    for (int i = 0; i < 6000; ++i)
+    {
+        model += std::string(random() % 7 == 0 ? 0 : random() % 60, static_cast<char>('a' + i % 26));
+        model += endings[random() % 3];
+    }
+    model += "last line without an ending";
+    const std::string path = m_folder.Write("packed.txt", model);
+    CPackedCountBuffer buffer;
+    ASSERT_EQ(buffer.LoadFile(path, 0, 65001, m_error), LoadMixedEndings) << m_error;
+    ASSERT_EQ(buffer.GetLineCount(), static_cast<int>(LineLengths(model).size()));
+    const int packed = buffer.PackedBlocks();
+    EXPECT_GE(packed, 5);
+
+    // Saving and searching bookmarks walk every line and make no records. A save writes the
+    // lines in the detected mode; the buffer keeps each line's own ending.
+    const std::string out = m_folder.Path("out.txt");
+    const std::string eol = buffer.GetLineEndString();
+    ASSERT_FALSE(buffer.SaveFile(out, false, m_error, 0, true)) << m_error;
+    EXPECT_EQ(CScratchFolder::Read(out), WithEndings(model, eol));
+    EXPECT_EQ(buffer.PackedBlocks(), packed);
+    // A bookmark search reads its starting line and passes over the packed ones.
+    EXPECT_EQ(buffer.FindNextBookmark(0), -1);
+    EXPECT_EQ(buffer.PackedBlocks(), packed - 1);
+    buffer.SetLineFlag(5000, LineFlagBookmark, true, false, false);
+    EXPECT_EQ(buffer.FindNextBookmark(10), 5000);
+    EXPECT_EQ(buffer.FindPreviousBookmark(10), 5000);
+    EXPECT_EQ(buffer.PackedBlocks(), packed - 2);
+
+    std::vector<std::string> history{model};
+    size_t position = 0; // the state of history the buffer holds
+    const char* pieces[] = {"x", "yz", "new\nline", "two\r\nlines\nhere", "q\n\n"};
+    for (int step = 0; step < 300; ++step)
+    {
+        const std::vector<int> lengths = LineLengths(model);
+        const int lines = static_cast<int>(lengths.size());
+        ASSERT_EQ(buffer.GetLineCount(), lines) << "step " << step;
+        const unsigned action = random() % 10;
+        // Edits stay in the first half, so that the blocks of the end stay packed.
+        const int editedLines = lines / 2 + 1;
+        STextPosition caret;
+        if (action < 4)
+        {
+            const int line = static_cast<int>(random() % static_cast<unsigned>(editedLines));
+            const int ch = static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
+            const char* piece = pieces[random() % 5];
+            int endLine = 0, endChar = 0;
+            ASSERT_TRUE(buffer.InsertText(nullptr, line, ch, piece, endLine, endChar));
+            model.insert(OffsetOf(model, line, ch), piece);
+        }
+        else if (action < 7)
+        {
+            const int line = static_cast<int>(random() % static_cast<unsigned>(editedLines));
+            const int span = static_cast<int>(random() % 8 == 0 ? random() % 400 : random() % 3);
+            const int lastLine = std::min(lines - 1, line + span);
+            const int ch = static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
+            const int lastCh =
+                static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(lastLine)] + 1));
+            // An empty range changes nothing and leaves no undo step.
+            if (lastLine == line && lastCh <= ch)
+                continue;
+            const size_t from = OffsetOf(model, line, ch);
+            std::string joined = model;
+            joined.erase(from, OffsetOf(model, lastLine, lastCh) - from);
+            // A CR line followed by an empty LF line is two lines in the buffer but reads
+            // as one CR LF in a string: such joins are left out.
+            if (from > 0 && joined[from - 1] == '\r' && joined.compare(from, 1, "\n") == 0)
+                continue;
+            ASSERT_TRUE(buffer.DeleteText(nullptr, line, ch, lastLine, lastCh));
+            model = joined;
+        }
+        else if (action < 9 && position > 0)
+        {
+            ASSERT_TRUE(buffer.Undo(nullptr, caret));
+            model = history[--position];
+            continue;
+        }
+        else if (position + 1 < history.size())
+        {
+            ASSERT_TRUE(buffer.Redo(nullptr, caret));
+            model = history[++position];
+            continue;
+        }
+        else
+            continue;
+        // A new edit drops the states that could have been redone.
+        history.resize(position + 1);
+        history.push_back(model);
+        ++position;
+        if (step % 25 == 0)
+        {
+            ASSERT_FALSE(buffer.SaveFile(out, false, m_error, 0, false)) << m_error;
+            ASSERT_EQ(CScratchFolder::Read(out), WithEndings(model, eol)) << "step " << step;
+        }
+    }
+    EXPECT_GT(buffer.PackedBlocks(), 0);
+    EXPECT_EQ(StoredText(buffer), model);
+    EXPECT_EQ(buffer.PackedBlocks(), 0);
 }

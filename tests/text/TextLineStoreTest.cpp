@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <random>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "text/TextBuffer.h"
@@ -80,6 +85,189 @@ TEST(TextLineArray, AppendingFillsBlocksCompletely)
     // Walking backwards (no sequential hint) still finds every record.
     for (int i = array.GetSize() - 1; i >= 0; i -= 97)
         ASSERT_EQ(array[i].nLength, i);
+}
+
+namespace
+{
+// Packed lines of a test: "<tag>" plus an ending, each followed by a zero byte, in memory
+// that lives as long as the test.
+class CPackedText
+{
+public:
+    char* Pack(const std::vector<int>& tags)
+    {
+        std::string bytes;
+        for (int tag : tags)
+        {
+            bytes += std::to_string(tag);
+            bytes += tag % 3 == 0 ? "\r\n" : (tag % 3 == 1 ? "\n" : "\r");
+            bytes += '\0';
+        }
+        m_blocks.push_back(std::make_unique<char[]>(bytes.size()));
+        std::memcpy(m_blocks.back().get(), bytes.data(), bytes.size());
+        return m_blocks.back().get();
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+};
+
+// A record's tag: the number a packed line holds, or the length a tagged record carries.
+int TagOf(const CTarvoTextLineInfo& record)
+{
+    return record.pcLine != nullptr ? std::atoi(record.pcLine) : record.nLength;
+}
+} // namespace
+
+// Packed blocks mixed with inserted records, removals, reads and flag searches behave as a
+// plain vector does; the records of a packed block are made only when one of its lines is
+// read or changed, and visiting or searching flags never makes them.
+TEST(TextLineArray, PackedBlocksMatchAVectorAndAreMadeOnlyWhenRead)
+{
+    std::mt19937 random(11);
+    CPackedText storage;
+    CTextLineArray array;
+    std::vector<int> model;
+    std::vector<bool> flagged;
+    int tag = 0;
+    auto appendPacked = [&](int count)
+    {
+        std::vector<int> tags;
+        for (int i = 0; i < count; ++i)
+            tags.push_back(tag++);
+        array.AppendPacked(storage.Pack(tags), count);
+        model.insert(model.end(), tags.begin(), tags.end());
+        flagged.insert(flagged.end(), tags.size(), false);
+    };
+    for (int i = 0; i < 8; ++i)
+        appendPacked(i == 3 ? 17 : CTextLineArray::kMaxBlock);
+    EXPECT_EQ(array.GetPackedBlockCount(), 8);
+
+    // A visit sees the packed lines as records with their endings, and makes none.
+    int visited = 0;
+    array.VisitLines(1020, 10, [&](const CTarvoTextLineInfo& record)
+    {
+        const int expected = model[static_cast<size_t>(1020 + visited++)];
+        EXPECT_EQ(TagOf(record), expected);
+        EXPECT_EQ(record.nEolLength, expected % 3 == 0 ? 2 : 1);
+        EXPECT_EQ(record.nLength + record.nEolLength + 1, record.nMax);
+    });
+    EXPECT_EQ(visited, 10);
+    EXPECT_EQ(array.FindFlagged(0, array.GetSize() - 1, 0x80000), -1);
+    EXPECT_EQ(array.GetPackedBlockCount(), 8);
+    // Reading one line makes its block only; removing whole packed blocks makes nothing.
+    EXPECT_EQ(TagOf(array[2 * CTextLineArray::kMaxBlock + 5]), 2 * CTextLineArray::kMaxBlock + 5);
+    EXPECT_EQ(array.GetPackedBlockCount(), 7);
+    array.Remove(4 * CTextLineArray::kMaxBlock + 17, 2 * CTextLineArray::kMaxBlock);
+    model.erase(model.begin() + 4 * CTextLineArray::kMaxBlock + 17, model.begin() + 6 * CTextLineArray::kMaxBlock + 17);
+    flagged.resize(model.size());
+    EXPECT_EQ(array.GetPackedBlockCount(), 5);
+
+    for (int step = 0; step < 600; ++step)
+    {
+        const int size = static_cast<int>(model.size());
+        const unsigned action = random() % 10;
+        if (action == 0)
+            appendPacked(static_cast<int>(random() % CTextLineArray::kMaxBlock) + 1);
+        else if (action <= 3 || size < 100)
+        {
+            const int index = static_cast<int>(random() % static_cast<unsigned>(size + 1));
+            const int count = random() % 8 == 0 ? static_cast<int>(random() % 1500) + 1 : static_cast<int>(random() % 3) + 1;
+            std::vector<CTarvoTextLineInfo> records;
+            for (int i = 0; i < count; ++i)
+                records.push_back(Tagged(tag + i));
+            array.Insert(index, records.data(), count);
+            for (int i = 0; i < count; ++i)
+                model.insert(model.begin() + index + i, tag++);
+            flagged.insert(flagged.begin() + index, static_cast<size_t>(count), false);
+        }
+        else if (action <= 5)
+        {
+            const int index = static_cast<int>(random() % static_cast<unsigned>(size));
+            const int count = std::min(size - index, static_cast<int>(random() % 1200) + 1);
+            array.Remove(index, count);
+            model.erase(model.begin() + index, model.begin() + index + count);
+            flagged.erase(flagged.begin() + index, flagged.begin() + index + count);
+        }
+        else if (action <= 7)
+        {
+            // Flag a line (which makes its block), then search both ways from anywhere.
+            const int line = static_cast<int>(random() % static_cast<unsigned>(size));
+            array[line].dwFlags |= 0x10;
+            flagged[static_cast<size_t>(line)] = true;
+            const int from = static_cast<int>(random() % static_cast<unsigned>(size));
+            const int to = static_cast<int>(random() % static_cast<unsigned>(size));
+            int expected = -1;
+            for (int i = from;; i += from <= to ? 1 : -1)
+            {
+                if (flagged[static_cast<size_t>(i)])
+                {
+                    expected = i;
+                    break;
+                }
+                if (i == to)
+                    break;
+            }
+            ASSERT_EQ(array.FindFlagged(from, to, 0x10), expected) << from << ".." << to;
+        }
+        else
+        {
+            const int first = static_cast<int>(random() % static_cast<unsigned>(size));
+            const int count = static_cast<int>(random() % 3000);
+            int i = first;
+            array.VisitLines(first, count, [&](const CTarvoTextLineInfo& record)
+            {
+                ASSERT_EQ(TagOf(record), model[static_cast<size_t>(i)]) << "line " << i;
+                ++i;
+            });
+            ASSERT_EQ(i, std::min(size, first + count));
+        }
+    }
+    appendPacked(100);
+    EXPECT_GT(array.GetPackedBlockCount(), 0);
+    for (int i = 0; i < array.GetSize(); ++i)
+        ASSERT_EQ(TagOf(array[i]), model[static_cast<size_t>(i)]) << "line " << i;
+    EXPECT_EQ(array.GetPackedBlockCount(), 0);
+}
+
+// Readers on several threads may ask for lines of the same packed blocks at once: each
+// block is made once and every reader sees complete records.
+TEST(TextLineArray, ConcurrentReadersOfPackedBlocksSeeTheSameRecords)
+{
+    CPackedText storage;
+    CTextLineArray array;
+    std::vector<int> tags;
+    for (int block = 0; block < 64; ++block)
+    {
+        tags.clear();
+        for (int i = 0; i < CTextLineArray::kMaxBlock; ++i)
+            tags.push_back(block * CTextLineArray::kMaxBlock + i);
+        array.AppendPacked(storage.Pack(tags), CTextLineArray::kMaxBlock);
+    }
+    auto reader = [&array](int stride, std::vector<const char*>* seen)
+    {
+        seen->assign(static_cast<size_t>(array.GetSize()), nullptr);
+        for (int i = stride - 1; i < array.GetSize(); i += stride)
+        {
+            const CTarvoTextLineInfo& record = array[i];
+            if (TagOf(record) == i)
+                (*seen)[static_cast<size_t>(i)] = record.pcLine;
+        }
+    };
+    std::vector<const char*> a, b;
+    std::thread first(reader, 1, &a);
+    std::thread second(reader, 3, &b);
+    first.join();
+    second.join();
+    EXPECT_EQ(array.GetPackedBlockCount(), 0);
+    for (int i = 0; i < array.GetSize(); ++i)
+    {
+        ASSERT_NE(a[static_cast<size_t>(i)], nullptr) << i;
+        if (i % 3 == 2)
+        {
+            ASSERT_EQ(b[static_cast<size_t>(i)], a[static_cast<size_t>(i)]) << i;
+        }
+    }
 }
 
 TEST(TextLineStore, InsertLineRecordTakesTheEndingFromTheTextAndSizesBlocksIn16ByteSteps)
