@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -97,7 +99,40 @@ int SyncFolder(const std::string& folder)
     ::close(fd);
     return nError;
 }
+// Gives the file open as `fd` the extended attributes of the file at `from`: user
+// attributes, the access and default ACLs, security labels. Best effort: an attribute the
+// file system or this user may not set is left out, which can only take rights away (the
+// new file is private until it gets the target's mode), never grant them.
+void CopyExtendedAttributes(const std::string& from, int fd)
+{
+    std::vector<char> names(1024);
+    ssize_t length;
+    while ((length = ::listxattr(from.c_str(), names.data(), names.size())) < 0 && errno == ERANGE)
+    {
+        const ssize_t needed = ::listxattr(from.c_str(), nullptr, 0);
+        if (needed <= 0)
+            return;
+        names.resize(static_cast<size_t>(needed) + 256);
+    }
+    if (length <= 0)
+        return;
+    std::vector<char> value(256);
+    for (const char* name = names.data(); name < names.data() + length; name += std::strlen(name) + 1)
+    {
+        ssize_t size;
+        while ((size = ::getxattr(from.c_str(), name, value.data(), value.size())) < 0 && errno == ERANGE)
+        {
+            const ssize_t needed = ::getxattr(from.c_str(), name, nullptr, 0);
+            if (needed <= 0)
+                break;
+            value.resize(static_cast<size_t>(needed) + 256);
+        }
+        if (size >= 0)
+            (void)::fsetxattr(fd, name, value.data(), static_cast<size_t>(size), 0);
+    }
+}
 } // namespace
+
 
 CSafeSave::~CSafeSave()
 {
@@ -199,6 +234,10 @@ bool CSafeSave::Commit()
 {
     if (m_fd < 0)
         return Fail(EBADF);
+    // A renamed file must carry the target's attributes (its ACLs among them); copied
+    // over, the target keeps its own. Before the sync, so that they are on disk with it.
+    if (m_route == ERoute::Rename && m_bTargetExists)
+        CopyExtendedAttributes(m_strTarget, m_fd);
     if (::fsync(m_fd) != 0)
     {
         const int nError = errno;

@@ -5,8 +5,9 @@
 //
 // The new contents go to a temporary file created exclusively under an unpredictable name
 // in the target's folder. Commit syncs it and renames it over the target, which keeps the
-// target's permission bits and, where the system allows, its owner and group. A symbolic
-// link is followed: the file it points to is replaced and the link stays a link.
+// target's permission bits, its extended attributes (ACLs, security labels) and, where the
+// system allows, its owner and group. A symbolic link is followed: the file it points to
+// is replaced and the link stays a link.
 //
 // Renaming is not always right or possible, and then the complete, synced temporary file
 // is copied over the target instead (the target keeps its identity):

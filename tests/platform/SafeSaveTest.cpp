@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -263,4 +267,49 @@ TEST(SafeSave, FileOfAnotherOwnerKeepsItsOwner)
     ASSERT_EQ(stat(rootFile.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_EQ(ReadAll(rootFile), "by nobody");
+}
+
+// A replaced file keeps its extended attributes: a user attribute, and an access ACL that
+// gives another user read access (without it that user would lose access on every save).
+TEST(SafeSave, ReplacedFileKeepsItsAttributesAndAccessList)
+{
+    CSaveFolder folder;
+    const std::string path = folder.Write("acl.txt", "old", 0640);
+    if (setxattr(path.c_str(), "user.origin", "scanner", 7, 0) != 0 && errno == ENOTSUP)
+        GTEST_SKIP() << "the temporary folder's file system keeps no extended attributes";
+    ASSERT_EQ(getxattr(path.c_str(), "user.origin", nullptr, 0), 7) << std::strerror(errno);
+    // The ACL in the kernel's form: a version, then (tag, permissions, id) entries in order.
+    struct Entry
+    {
+        uint16_t tag, perm;
+        uint32_t id;
+    };
+    const Entry entries[] = {{0x01, 6, 0xFFFFFFFF},  // owner rw
+                             {0x02, 4, 65534},       // user 65534 r
+                             {0x04, 4, 0xFFFFFFFF},  // owning group r
+                             {0x10, 4, 0xFFFFFFFF},  // mask r
+                             {0x20, 0, 0xFFFFFFFF}}; // others none
+    std::string acl(4, '\0');
+    acl[0] = 2; // version 2, little-endian
+    acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    ASSERT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0)
+        << std::strerror(errno);
+
+    CSafeSave save;
+    ASSERT_TRUE(Save(path, "new", save)) << save.GetError();
+    EXPECT_EQ(save.GetRoute(), CSafeSave::ERoute::Rename);
+    EXPECT_EQ(ReadAll(path), "new");
+    char value[64] = {};
+    ASSERT_EQ(getxattr(path.c_str(), "user.origin", value, sizeof value), 7);
+    EXPECT_EQ(std::string(value, 7), "scanner");
+    std::string copied(256, '\0');
+    const ssize_t size = getxattr(path.c_str(), "system.posix_acl_access", copied.data(), copied.size());
+    ASSERT_GT(size, 0);
+    copied.resize(static_cast<size_t>(size));
+    EXPECT_EQ(copied, acl);
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // The user named in the list can still read the new contents.
+    EXPECT_EQ(RunUnprivileged([&path] { return ReadAll(path) == "new" ? 0 : 1; }), 0);
 }
