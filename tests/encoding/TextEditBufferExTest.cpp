@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <random>
+#include <thread>
 #include <vector>
 #include <fcntl.h>
 #include <filesystem>
@@ -500,4 +502,51 @@ TEST_F(TextEditBufferExTest, LoadedFileEditedAtRandomMatchesAModel)
     EXPECT_GT(buffer.PackedBlocks(), 0);
     EXPECT_EQ(StoredText(buffer), model);
     EXPECT_EQ(buffer.PackedBlocks(), 0);
+}
+
+// A file cut short by another program while it loads must not pass for the whole file:
+// the load fails with a clear message and leaves an empty buffer. The cut comes from a
+// second thread at a random moment within one load's time, so an attempt may also see the
+// whole file (cut after reading) or only the short one (cut before opening); those loads
+// must be complete. Attempts go on until a cut lands while reading.
+TEST_F(TextEditBufferExTest, FileCutShortWhileLoadingFailsInsteadOfLoadingPart)
+{
+    std::string full;
+    int fullLines = 0;
+    while (full.size() < 8 * 1024 * 1024)
+        full += "line " + std::to_string(fullLines++) + " of a file that is cut short\n";
+    constexpr off_t kCut = 1024 * 1024;
+    const std::string path = m_folder.Write("cut.txt", full);
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(m_buffer.LoadFile(path, 0, 65001, m_error), LoadOk);
+    const auto loadTime = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(m_buffer.GetLineCount(), fullLines + 1);
+
+    std::mt19937 random(3);
+    int cutWhileReading = 0;
+    for (int attempt = 0; attempt < 40 && cutWhileReading < 3; ++attempt)
+    {
+        m_folder.Write("cut.txt", full);
+        const auto delay = loadTime * (random() % 100) / 100;
+        std::thread cutter([&path, delay]
+        {
+            std::this_thread::sleep_for(delay);
+            EXPECT_EQ(truncate(path.c_str(), kCut), 0);
+        });
+        const LoadResult result = m_buffer.LoadFile(path, 0, 65001, m_error);
+        cutter.join();
+        if (result == LoadFailed)
+        {
+            ++cutWhileReading;
+            EXPECT_EQ(m_error, "The file became shorter while it was being read");
+            EXPECT_EQ(m_buffer.GetLineCount(), 1);
+            EXPECT_EQ(StoredText(m_buffer), "");
+            continue;
+        }
+        ASSERT_EQ(result, LoadOk) << m_error;
+        const std::string loaded = StoredText(m_buffer);
+        EXPECT_TRUE(loaded == full || loaded == full.substr(0, kCut)) << "a part of " << loaded.size() << " bytes";
+    }
+    EXPECT_GT(cutWhileReading, 0);
 }
