@@ -305,8 +305,7 @@ void CTextLineArray::Remove(int index, int count)
     const size_t first = block;
     int offset = index - m_aStarts[block];
     int left = count;
-    // Block sizes are read from the block table, which is renumbered only at the end:
-    // `consumed` counts the records removed before the block at hand.
+    // Sizes come from the blocks themselves: the block table is renumbered at the end.
     while (left > 0)
     {
         SBlock& b = m_aBlocks[block];
