@@ -9,16 +9,14 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <grp.h>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
+#include "RunUnprivileged.h"
 #include "platform/SafeSave.h"
 
 namespace
@@ -75,24 +73,6 @@ std::string ReadAll(const std::string& path)
 bool WriteAll(int fd, const std::string& data)
 {
     return write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
-}
-
-// Runs fn as an ordinary user: as root, in a child process that gave up root (permission
-// bits mean nothing to root); otherwise in this process. Returns fn's result.
-int RunUnprivileged(const std::function<int()>& fn)
-{
-    if (geteuid() != 0)
-        return fn();
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(99);
-        _exit(fn());
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
 }
 
 bool Save(const std::string& path, const std::string& data, CSafeSave& save)
