@@ -183,6 +183,7 @@ private:
     bool ClassifyMarkupWord(int end, bool atLineEnd);
     bool ClassifyScriptWord(int end);
     bool ClassifyPendingWord(int end);
+    bool CollectWordCharacter(unsigned char c);
 
     const CSyntaxMarkupParser& m_parser;
     const EMarkupDialect m_dialect;
@@ -364,14 +365,21 @@ bool CMarkupLineScanner::ClassifyPendingWord(int end)
     return classified;
 }
 
+// True when c belongs to a word, which then starts here unless one is already pending;
+// the word is classified at the first character that does not belong to it.
+bool CMarkupLineScanner::CollectWordCharacter(unsigned char c)
+{
+    if (!IsWordOrDot(c))
+        return false;
+    if (m_runs != nullptr && m_wordStart < 0)
+        m_wordStart = m_pos;
+    return true;
+}
+
 CMarkupLineScanner::ERestart CMarkupLineScanner::ProcessMarkup(unsigned char c)
 {
-    if (IsWordOrDot(c))
-    {
-        if (m_runs != nullptr && m_wordStart < 0)
-            m_wordStart = m_pos;
+    if (CollectWordCharacter(c))
         return ERestart::None;
-    }
     const ERestart restart = ClassifyPendingWord(m_pos) ? ERestart::Here : ERestart::None;
     const int i = m_pos;
     const bool inTag = (m_state & kMarkupTag) != 0;
@@ -448,12 +456,8 @@ CMarkupLineScanner::ERestart CMarkupLineScanner::ProcessMarkup(unsigned char c)
 
 CMarkupLineScanner::ERestart CMarkupLineScanner::ProcessAspScript(unsigned char c)
 {
-    if (IsWordOrDot(c))
-    {
-        if (m_runs != nullptr && m_wordStart < 0)
-            m_wordStart = m_pos;
+    if (CollectWordCharacter(c))
         return ERestart::None;
-    }
     const ERestart restart = ClassifyPendingWord(m_pos) ? ERestart::Here : ERestart::None;
     if (IsBlockEnd(c))
     {
@@ -483,12 +487,8 @@ CMarkupLineScanner::ERestart CMarkupLineScanner::ProcessPhpScript(unsigned char 
         m_state &= ~kMarkupVariable;
         restart = ERestart::Here;
     }
-    if (IsWordOrDot(c))
-    {
-        if (m_runs != nullptr && m_wordStart < 0)
-            m_wordStart = m_pos;
+    if (CollectWordCharacter(c))
         return restart;
-    }
     if (ClassifyPendingWord(m_pos))
         restart = ERestart::Here;
     const int i = m_pos;

@@ -109,21 +109,7 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
                 AppendSyntaxRun(runs, count, i, kSyntaxColorString);
                 newRun = false;
             }
-            if (s & kCFamilyString)
-            {
-                // A backslash escapes the character after it, so "\\" is one escaped
-                // backslash and the quote after it closes the string.
-                if (escaped)
-                    escaped = false;
-                else if (c == '\\')
-                    escaped = true;
-                else if (c == '"')
-                {
-                    s &= ~kCFamilyString;
-                    newRun = true;
-                }
-            }
-            else if (m_options.bLooseCharLiteral)
+            if (!(s & kCFamilyString) && m_options.bLooseCharLiteral)
             {
                 if (c == '\'' && (i == 0 || p[prev] != '\\'))
                 {
@@ -133,13 +119,16 @@ uint32_t CSyntaxParserCFamily::ParseLine(uint32_t state, const CTarvoTextLineInf
             }
             else
             {
+                // A backslash escapes the character after it, so "\\" is one escaped
+                // backslash and the quote after it closes the literal.
+                const bool bString = (s & kCFamilyString) != 0;
                 if (escaped)
                     escaped = false;
                 else if (c == '\\')
                     escaped = true;
-                else if (c == '\'')
+                else if (c == (bString ? '"' : '\''))
                 {
-                    s &= ~kCFamilyChar;
+                    s &= bString ? ~kCFamilyString : ~kCFamilyChar;
                     newRun = true;
                 }
             }
