@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "NavigateFolderTest.h"
 #include "navigate/FileRecordManager.h"
 
 namespace fs = std::filesystem;
@@ -33,27 +34,14 @@ void WriteFile(const fs::path& path, const std::string& data)
     std::ofstream(path, std::ios::binary) << data;
 }
 
-class FileRecordFile : public ::testing::Test
+class FileRecordFile : public CNavigateFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path() /
-                   ("scrivel-nav-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::string Path(const std::string& name) const { return (m_folder / name).string(); }
     size_t CountFiles() const
     {
         return static_cast<size_t>(
             std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()));
     }
-
-    fs::path m_folder;
 };
 } // namespace
 

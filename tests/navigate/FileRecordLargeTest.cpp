@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "NavigateFolderTest.h"
 #include "navigate/FileRecordManager.h"
 
 namespace fs = std::filesystem;
@@ -56,22 +57,8 @@ const char* const kTimes[] = {"1700000000",
                               "+9"};
 const char* const kTypes[] = {"Text", "binary", "TEXT", "Other", ""};
 
-class FileRecordLarge : public ::testing::Test
+class FileRecordLarge : public CNavigateFolderTest
 {
-protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path() /
-                   ("scrivel-navlarge-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::string Path(const std::string& name) const { return (m_folder / name).string(); }
-
-    fs::path m_folder;
 };
 } // namespace
 
