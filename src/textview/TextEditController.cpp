@@ -345,15 +345,19 @@ void CTarvoTextEditController::RecordCaretMemo()
         return;
     const int groupStart = GroupStartOf(position - 1);
     const CTarvoTextEditBuffer::SUndoRecord& last = m_pBuffer->GetUndoRecord(position - 1);
-    // Memos of groups that the new records replaced (the redo side) are gone.
+    // A group that began before this step continues (typing); otherwise the step made a
+    // new group, and memos of groups at or after its start (undone ones) are gone.
     SCaretMemo* merged = nullptr;
+    const bool bContinued = groupStart < m_nStepUndoPosition;
     m_aMemos.erase(std::remove_if(m_aMemos.begin(), m_aMemos.end(),
-                                  [&](const SCaretMemo& memo) {
-                                      return memo.nGroupStart != groupStart &&
-                                             memo.nGroupEnd > groupStart;
+                                  [&](const SCaretMemo& memo)
+                                  {
+                                      return bContinued ? memo.nGroupStart > groupStart
+                                                        : memo.nGroupStart >= groupStart ||
+                                                              memo.nGroupEnd > groupStart;
                                   }),
                    m_aMemos.end());
-    if (!m_aMemos.empty() && m_aMemos.back().nGroupStart == groupStart)
+    if (bContinued && !m_aMemos.empty() && m_aMemos.back().nGroupStart == groupStart)
         merged = &m_aMemos.back();
     if (merged == nullptr)
     {
@@ -362,12 +366,9 @@ void CTarvoTextEditController::RecordCaretMemo()
         memo.ptCaret = m_ptStepCaret;
         memo.ptAnchor = m_ptStepAnchor;
         m_aMemos.push_back(memo);
-        merged = &m_aMemos.back();
         if (m_aMemos.size() > kMaxCaretMemos)
-        {
             m_aMemos.erase(m_aMemos.begin());
-            merged = &m_aMemos.back();
-        }
+        merged = &m_aMemos.back();
     }
     merged->nGroupEnd = position;
     merged->dwFlags = last.m_dwFlags;
@@ -806,7 +807,9 @@ void CTarvoTextEditController::AutoIndentAfter(const std::string& text)
         m_pBuffer->BeginUndoGroup(true);
         // A caret at the insertion point stays before inserted text; indentation goes
         // before the caret.
-        if (m_pBuffer->InsertText(Source(), y, x, what.c_str(), endLine, endChar, EditActionAutoIndent) && bAtCaret)
+        if (m_pBuffer->InsertText(Source(), y, x, what.c_str(), endLine, endChar,
+                                  EditActionAutoIndent) &&
+            bAtCaret)
             m_ptCaret = {endChar, endLine};
         m_pBuffer->FlushUndoGroup(nullptr);
     };

@@ -200,7 +200,7 @@ bool CTextSearcher::FindTextInBlock(const std::string& text, STextPosition ptSta
 }
 
 bool CTextSearcher::SearchDownward(STextPosition ptStart, STextPosition ptEnd, uint32_t dwFlags,
-                               STextPosition& ptFound)
+                                   STextPosition& ptFound)
 {
     for (int y = ptStart.y; y <= ptEnd.y; ++y)
     {
@@ -216,7 +216,7 @@ bool CTextSearcher::SearchDownward(STextPosition ptStart, STextPosition ptEnd, u
 }
 
 bool CTextSearcher::SearchUpward(STextPosition ptStart, STextPosition ptBegin, STextPosition ptEnd,
-                             uint32_t dwFlags, STextPosition& ptFound)
+                                 uint32_t dwFlags, STextPosition& ptFound)
 {
     for (int y = ptStart.y; y >= ptBegin.y; --y)
     {

@@ -90,9 +90,9 @@ public:
 private:
     struct SCompiled;
     bool SearchDownward(STextPosition ptStart, STextPosition ptEnd, uint32_t dwFlags,
-                    STextPosition& ptFound);
+                        STextPosition& ptFound);
     bool SearchUpward(STextPosition ptStart, STextPosition ptBegin, STextPosition ptEnd,
-                  uint32_t dwFlags, STextPosition& ptFound);
+                      uint32_t dwFlags, STextPosition& ptFound);
     // The first (or with bLast the last) occurrence in line nLine that starts in
     // [nFrom, nStartLimit) and, on the first line, ends at or before nEndLimit.
     bool FindInLine(int nLine, int nFrom, int nStartLimit, int nEndLimit, bool bLast,

@@ -109,14 +109,17 @@ std::map<std::string, int> KeyNames()
         while (!keys.empty() && pos != std::string::npos)
         {
             const size_t next = keys.find("; ", pos);
-            names.emplace(keys.substr(pos, next == std::string::npos ? std::string::npos : next - pos), info.nId);
+            names.emplace(
+                keys.substr(pos, next == std::string::npos ? std::string::npos : next - pos),
+                info.nId);
             pos = next == std::string::npos ? next : next + 2;
         }
     }
     return names;
 }
 
-std::string Describe(const std::string& text, const STextPosition& caret, const STextPosition& anchor)
+std::string Describe(const std::string& text, const STextPosition& caret,
+                     const STextPosition& anchor)
 {
     std::ostringstream out;
     out << "text: ";
@@ -131,7 +134,8 @@ std::string Describe(const std::string& text, const STextPosition& caret, const 
         else
             out << c;
     }
-    out << "\ncaret: (" << caret.x << ", " << caret.y << ") anchor: (" << anchor.x << ", " << anchor.y << ")";
+    out << "\ncaret: (" << caret.x << ", " << caret.y << ") anchor: (" << anchor.x << ", "
+        << anchor.y << ")";
     return out.str();
 }
 
@@ -205,7 +209,8 @@ TEST_P(KeystrokeTest, GivesExpectedTextAndSelection)
     }
     else if (options.count("flags") || options.count("comment"))
     {
-        const uint32_t flags = options.count("flags") ? std::stoul(options["flags"], nullptr, 16) : 0x10;
+        const uint32_t flags =
+            options.count("flags") ? std::stoul(options["flags"], nullptr, 16) : 0x10;
         f.SetParser(std::make_unique<CTestSyntaxParser>(0, flags, options["comment"].c_str()));
     }
     f.m_controller.OnParserChanged();
@@ -236,7 +241,8 @@ TEST_P(KeystrokeTest, GivesExpectedTextAndSelection)
             f.Run(std::stoi(step.substr(4)));
             continue;
         }
-        if (step.rfind("find ", 0) == 0 || step.rfind("replace-all ", 0) == 0 || step.rfind("replace ", 0) == 0)
+        if (step.rfind("find ", 0) == 0 || step.rfind("replace-all ", 0) == 0 ||
+            step.rfind("replace ", 0) == 0)
         {
             // find <options> : text    replace-all <options> : find => replacement
             const size_t colon = step.find(" : ");
@@ -250,7 +256,8 @@ TEST_P(KeystrokeTest, GivesExpectedTextAndSelection)
             flags |= words.find(" up") != std::string::npos ? SearchUp : 0u;
             if (step.rfind("find ", 0) == 0)
             {
-                f.m_controller.GetFind().FindFromDialog(rest, flags, words.find(" highlight") != std::string::npos);
+                f.m_controller.GetFind().FindFromDialog(
+                    rest, flags, words.find(" highlight") != std::string::npos);
                 continue;
             }
             const size_t arrow = rest.find(" => ");
@@ -262,7 +269,8 @@ TEST_P(KeystrokeTest, GivesExpectedTextAndSelection)
             session.m_bWholeWord = (flags & SearchWholeWord) != 0;
             session.m_bRegExp = (flags & SearchPattern) != 0;
             session.m_bDontWrap = words.find(" nowrap") != std::string::npos;
-            session.m_bSelectionScope = words.find(" selection") != std::string::npos && session.IsSelectionEnabled();
+            session.m_bSelectionScope =
+                words.find(" selection") != std::string::npos && session.IsSelectionEnabled();
             if (step.rfind("replace-all ", 0) == 0)
                 session.ReplaceAll();
             else

@@ -17,8 +17,8 @@
 class CTestSyntaxParser : public CSyntaxParser
 {
 public:
-    CTestSyntaxParser(int nId, uint32_t dwFlags, const char* lineComment, const char* blockOpen = "",
-                      const char* blockClose = "")
+    CTestSyntaxParser(int nId, uint32_t dwFlags, const char* lineComment,
+                      const char* blockOpen = "", const char* blockClose = "")
     {
         SetDefinition(nId, "Test", "tst", dwFlags, blockOpen, blockClose, lineComment);
     }
