@@ -2064,8 +2064,8 @@ void CTarvoTextEditController::OnMouseMove(int x, int y)
     }
     if (!m_bDraggingSelection || m_pGeometry == nullptr)
         return;
+    // Outside the view the auto-scroll timer scrolls, a row or three at each tick.
     ExtendMouseSelection(x, y);
-    EnsureCaretVisible();
 }
 
 void CTarvoTextEditController::EndMouseSelection()
