@@ -177,7 +177,12 @@ CMainFrame::CMainFrame(CAppSettings& settings, QWidget* parent)
 
 CMainFrame::~CMainFrame()
 {
+    // The children outlive this part of the object while QWidget deletes them: nothing of
+    // theirs may call back into the frame from here on.
     qApp->removeEventFilter(this);
+    m_pMdiArea->disconnect(this);
+    m_pNavigateBar->removeEventFilter(this);
+    m_pOutputBar->removeEventFilter(this);
 }
 
 // --- Commands ---------------------------------------------------------------------------
