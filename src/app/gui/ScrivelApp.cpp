@@ -12,6 +12,7 @@
 #include "app/AppSettings.h"
 #include "app/CommandLine.h"
 #include "app/UserData.h"
+#include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
@@ -132,6 +133,11 @@ bool CScrivelApp::CreateMainFrame()
 {
     m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
     m_pMainFrame->SetApplicationTarget(this);
+    m_optionsContext.hooks.applyTabbed = [this](bool bTabbed)
+    {
+        if (m_pMainFrame)
+            m_pMainFrame->SetTabbedDocuments(bTabbed);
+    };
     if (m_pTextModule)
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     return true;
@@ -251,6 +257,7 @@ bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
     case ID_FILE_PAGE_SETUP:
     case ID_FILE_PRINT_SETUP:
     case ID_APP_EXIT:
+    case ID_SETTINGS:
         return true;
     default:
         return false;
@@ -278,6 +285,9 @@ bool CScrivelApp::OnCommand(int nId)
         return true;
     case ID_FILE_PRINT_SETUP:
         OnPrintSetup();
+        return true;
+    case ID_SETTINGS:
+        OnSettings();
         return true;
     case ID_APP_EXIT:
         if (m_pMainFrame)
@@ -331,4 +341,11 @@ void CScrivelApp::OnPrintSetup()
         m_pPrinter = std::make_unique<QPrinter>();
     QPageSetupDialog dlg(m_pPrinter.get(), m_pMainFrame.get());
     dlg.exec();
+}
+
+void CScrivelApp::OnSettings()
+{
+    COptionsSheet sheet(GetAppSettings(), m_pTextModule.get(), m_optionsContext,
+                        m_pMainFrame.get());
+    sheet.exec();
 }
