@@ -11,10 +11,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QUrl>
 
 #include <memory>
 
@@ -272,4 +275,27 @@ TEST_F(FrameFixture, ClosingWhileMinimizedKeepsThePreviousPlacement)
     EXPECT_EQ(settings.m_nWindowSizeCY, 700);
     EXPECT_TRUE(settings.m_bWindowFullScreen);
     EXPECT_FALSE(settings.m_bWindowMaximized);
+}
+
+TEST_F(FrameFixture, DroppedLocalFilesReachTheHookAndHoverTextsGiveTheMessageBack)
+{
+    QStringList dropped;
+    frame->SetDropHook([&](const QStringList& paths) { dropped = paths; });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/a b.txt"), QUrl("https://example.org/x"),
+                  QUrl::fromLocalFile("/tmp/c.bin")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(dropped, QStringList({"/tmp/a b.txt", "/tmp/c.bin"}));
+
+    frame->SetStatusText("3 files opened");
+    QStatusTipEvent hover("Extensions:txt,diz");
+    QApplication::sendEvent(frame.get(), &hover);
+    EXPECT_EQ(frame->PaneText(0), "Extensions:txt,diz");
+    QStatusTipEvent leave("");
+    QApplication::sendEvent(frame.get(), &leave);
+    EXPECT_EQ(frame->PaneText(0), "3 files opened");
 }

@@ -131,6 +131,8 @@ bool CScrivelApp::InitializeApplets()
 
 bool CScrivelApp::CreateMainFrame()
 {
+    // Desktops match the window to the installed desktop entry (its name and icon) by this.
+    setDesktopFileName(QStringLiteral("scrivel"));
     m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
     m_pMainFrame->SetApplicationTarget(this);
     m_optionsContext.hooks.applyTabbed = [this](bool bTabbed)
