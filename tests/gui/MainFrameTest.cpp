@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "app/AppSettings.h"
+#include "syntax/SyntaxParserFactory.h"
 #include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 
@@ -298,4 +299,26 @@ TEST_F(FrameFixture, DroppedLocalFilesReachTheHookAndHoverTextsGiveTheMessageBac
     QStatusTipEvent leave("");
     QApplication::sendEvent(frame.get(), &leave);
     EXPECT_EQ(frame->PaneText(0), "3 files opened");
+}
+
+TEST_F(FrameFixture, PointerOnADisabledSyntaxItemShowsItsExtensions)
+{
+    CSyntaxParserFactory factory;
+    ASSERT_GT(factory.CreateParsers(), 1);
+    frame->BuildSyntaxMenu(factory);
+    frame->show();
+    QMenu* syntax = frame->findChild<QMenu*>("SyntaxMenu");
+    ASSERT_NE(syntax, nullptr);
+    syntax->popup(QPoint(0, 0));
+    frame->UpdateCommandStates();
+    QAction* cpp = nullptr;
+    for (QAction* action : syntax->actions())
+        if (action->text() == "C/C++")
+            cpp = action;
+    ASSERT_NE(cpp, nullptr);
+    EXPECT_FALSE(cpp->isEnabled()); // no document handles it
+    QTest::mouseMove(syntax, syntax->actionGeometry(cpp).center());
+    EXPECT_EQ(frame->PaneText(0), "Extensions:c,cc,cpp,cxx,h,hpp,hxx,hm,inl,rh,tlh,tli,xs");
+    syntax->hide();
+    EXPECT_EQ(frame->PaneText(0), "Ready");
 }
