@@ -25,6 +25,11 @@ constexpr uint32_t kFolderEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_C
 
 // The folder whose notifications tell about path: that of the file a link leads to, so a
 // link into another folder is watched where its file really changes.
+// How long a burst of events must pause before the folder is examined, and the longest
+// wait for that pause.
+constexpr int kSettleMs = 15;
+constexpr int kMaxSettleMs = 90;
+
 std::string WatchedFolderOf(const std::string& path)
 {
     char resolved[PATH_MAX];
@@ -210,26 +215,25 @@ void CFileWatchService::ThreadMain()
             uint64_t count;
             [[maybe_unused]] ssize_t n = ::read(m_nWakeFd, &count, sizeof count);
         }
-        // Every event already queued is taken in one go, so a burst of writes to one file
-        // costs one comparison per folder rather than one per event.
+        // A program writing a file makes a burst of events (truncate, writes, close, a
+        // time set afterwards). The burst is let settle, up to a limit, and the folder is
+        // then examined once, so one outside save gives one notification rather than one
+        // per step; a file written without pause is still reported within the limit.
         std::set<int> fired;
         bool bOverflow = false;
         if (fds[1].revents & POLLIN)
         {
+            int nWaited = 0;
             for (;;)
             {
-                const ssize_t n = ::read(m_nNotifyFd, buffer, sizeof buffer);
-                if (n <= 0)
+                DrainEvents(buffer, sizeof buffer, fired, bOverflow);
+                if (nWaited >= kMaxSettleMs)
                     break;
-                for (ssize_t at = 0; at < n;)
-                {
-                    const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
-                    if (event->mask & IN_Q_OVERFLOW)
-                        bOverflow = true;
-                    else if (!(event->mask & IN_IGNORED))
-                        fired.insert(event->wd);
-                    at += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
-                }
+                pollfd settle[2] = {{m_nWakeFd, POLLIN, 0}, {m_nNotifyFd, POLLIN, 0}};
+                const int r = ::poll(settle, 2, kSettleMs);
+                nWaited += kSettleMs;
+                if (r <= 0 || (settle[0].revents & POLLIN))
+                    break;
             }
         }
 
@@ -290,6 +294,26 @@ void CFileWatchService::ExamineFolders(const std::vector<int>& descriptors,
         n.nValue = item.nValue;
         n.strPath = item.strPath;
         out.push_back(std::move(n));
+    }
+}
+
+void CFileWatchService::DrainEvents(char* buffer, size_t nSize, std::set<int>& fired,
+                                    bool& bOverflow)
+{
+    for (;;)
+    {
+        const ssize_t n = ::read(m_nNotifyFd, buffer, nSize);
+        if (n <= 0)
+            return;
+        for (ssize_t at = 0; at < n;)
+        {
+            const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+            if (event->mask & IN_Q_OVERFLOW)
+                bOverflow = true;
+            else if (!(event->mask & IN_IGNORED))
+                fired.insert(event->wd);
+            at += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
+        }
     }
 }
 

@@ -26,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,6 +95,7 @@ private:
     };
 
     void ThreadMain();
+    void DrainEvents(char* buffer, size_t nSize, std::set<int>& fired, bool& bOverflow);
     void Wake();
     void ExamineFolders(const std::vector<int>& descriptors,
                         std::vector<SFileWatchNotification>& out);
