@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
@@ -11,9 +13,10 @@
 #include "app/CommandLine.h"
 #include "app/UserData.h"
 #include "encoding/FileKind.h"
-#include "syntax/TextEditModule.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
+#include "syntax/TextEditModule.h"
+#include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 #include "ui/gui/PageSetupDlg.h"
 
@@ -113,7 +116,8 @@ void CScrivelApp::LoadUserData()
 // the hex view). A text module that cannot start ends start-up.
 bool CScrivelApp::CreateModules()
 {
-    const int nLogPixelsY = primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
+    const int nLogPixelsY =
+        primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
     m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
     return m_pTextModule->Start(Profile());
 }
@@ -127,14 +131,9 @@ bool CScrivelApp::InitializeApplets()
 bool CScrivelApp::CreateMainFrame()
 {
     m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
-    m_pMainFrame->setAcceptDrops(true);
-    connect(m_pMainFrame.get(), &CMainFrame::HelpRequested, this, &CScrivelApp::OnHelp);
-    connect(m_pMainFrame.get(), &CMainFrame::KeyboardShortcutsRequested, this,
-            &CScrivelApp::OnKeyboardShortcuts);
-    connect(m_pMainFrame.get(), &CMainFrame::CommandLineHelpRequested, this,
-            &CScrivelApp::OnCommandLineHelp);
-    connect(m_pMainFrame.get(), &CMainFrame::AboutRequested, this, &CScrivelApp::OnAbout);
-    connect(m_pMainFrame.get(), &CMainFrame::PageSetupRequested, this, &CScrivelApp::OnPageSetup);
+    m_pMainFrame->SetApplicationTarget(this);
+    if (m_pTextModule)
+        m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     return true;
 }
 
@@ -151,9 +150,7 @@ void CScrivelApp::PlaceMainWindow()
 }
 
 // Each applet ends its documents; the find-in-files applet stores its last folders.
-void CScrivelApp::EndApplets()
-{
-}
+void CScrivelApp::EndApplets() {}
 
 // The hex edit module, then the text edit module (which saves its settings), then the
 // shell manager.
@@ -196,14 +193,13 @@ CAppDocument* CScrivelApp::OpenDocument(int nTemplate, const std::string& path)
     {
         const QString kind = nTemplate == FileKindText ? tr("text") : tr("binary");
         const QString name = path.empty() ? tr("a new document") : QString::fromStdString(path);
-        m_pMainFrame->statusBar()->showMessage(tr("No %1 editor is available to open %2.").arg(kind, name));
+        m_pMainFrame->statusBar()->showMessage(
+            tr("No %1 editor is available to open %2.").arg(kind, name));
     }
     return nullptr;
 }
 
-void CScrivelApp::SetDocumentReadOnly(CAppDocument*)
-{
-}
+void CScrivelApp::SetDocumentReadOnly(CAppDocument*) {}
 
 bool CScrivelApp::ActivateDocument(CAppDocument*)
 {
@@ -227,7 +223,8 @@ void CScrivelApp::OpenHelpPage(const std::string& topic)
         ShowMessage("Help file is missing!");
         return;
     }
-    std::string page = topic.empty() ? GetHelpFilePath(Profile()) : GetHelpTopicPath(Profile(), topic);
+    std::string page =
+        topic.empty() ? GetHelpFilePath(Profile()) : GetHelpTopicPath(Profile(), topic);
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
 }
 
@@ -238,7 +235,57 @@ void CScrivelApp::ShowMessage(const std::string& text)
         m_messageHook(text);
         return;
     }
-    QMessageBox::warning(m_pMainFrame.get(), QStringLiteral("Scrivel"), QString::fromStdString(text));
+    QMessageBox::warning(m_pMainFrame.get(), QStringLiteral("Scrivel"),
+                         QString::fromStdString(text));
+}
+
+bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
+{
+    (void)state;
+    switch (nId)
+    {
+    case ID_HELP_CONTENTS:
+    case ID_HELP_KEYBOARD:
+    case ID_HELP_COMMAND_LINE:
+    case ID_APP_ABOUT:
+    case ID_FILE_PAGE_SETUP:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CScrivelApp::OnCommand(int nId)
+{
+    switch (nId)
+    {
+    case ID_HELP_CONTENTS:
+        OnHelp();
+        return true;
+    case ID_HELP_KEYBOARD:
+        OnKeyboardShortcuts();
+        return true;
+    case ID_HELP_COMMAND_LINE:
+        OnCommandLineHelp();
+        return true;
+    case ID_APP_ABOUT:
+        OnAbout();
+        return true;
+    case ID_FILE_PAGE_SETUP:
+        OnPageSetup();
+        return true;
+    case ID_FILE_PRINT_SETUP:
+        OnPrintSetup();
+        return true;
+    case ID_APP_EXIT:
+        if (m_pMainFrame)
+            m_pMainFrame->close();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CScrivelApp::OnHelp()
@@ -258,10 +305,11 @@ void CScrivelApp::OnCommandLineHelp()
 
 void CScrivelApp::OnAbout()
 {
-    QMessageBox::about(m_pMainFrame.get(), tr("About Scrivel"),
-                       tr("<b>Scrivel</b> %1<br>A fast, trustworthy editor for text and for bytes.<br>"
-                          "&copy; Vantro Software")
-                           .arg(QStringLiteral(SCRIVEL_VERSION)));
+    QMessageBox::about(
+        m_pMainFrame.get(), tr("About Scrivel"),
+        tr("<b>Scrivel</b> %1<br>A fast, trustworthy editor for text and for bytes.<br>"
+           "&copy; Vantro Software")
+            .arg(QStringLiteral(SCRIVEL_VERSION)));
 }
 
 void CScrivelApp::OnPageSetup()
@@ -275,4 +323,12 @@ void CScrivelApp::OnPageSetup()
     s.m_nPageMarginTop = dlg.Top();
     s.m_nPageMarginRight = dlg.Right();
     s.m_nPageMarginBottom = dlg.Bottom();
+}
+
+void CScrivelApp::OnPrintSetup()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>();
+    QPageSetupDialog dlg(m_pPrinter.get(), m_pMainFrame.get());
+    dlg.exec();
 }

@@ -14,14 +14,16 @@
 #include <vector>
 
 #include "app/OpenFile.h"
+#include "ui/CommandTarget.h"
 
 class CMainFrame;
 class CQtProfileStore;
 class CProfileStore;
 class CUserData;
 class CTarvoTextEditModule;
+class QPrinter;
 
-class CScrivelApp : public QApplication, public CDocumentHost
+class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
     Q_OBJECT
 public:
@@ -38,7 +40,10 @@ public:
     CUserData* UserData() const { return m_pUserData.get(); }
 
     // Replaces the modal message box (tests record the texts instead).
-    void SetMessageHook(std::function<void(const std::string&)> hook) { m_messageHook = std::move(hook); }
+    void SetMessageHook(std::function<void(const std::string&)> hook)
+    {
+        m_messageHook = std::move(hook);
+    }
 
     // CDocumentHost
     int DetectFileKind(const std::string& path) override;
@@ -50,12 +55,18 @@ public:
     void ShowHelpTopic(const std::string& topic) override;
     void ShowMessage(const std::string& text) override;
 
+    // CCommandTarget: the application's own commands (help, about, page and print set-up,
+    // settings, exit). The route asks the application last.
+    bool OnUpdateCommand(int nId, SCommandState& state) override;
+    bool OnCommand(int nId) override;
+
     // Commands of the application object.
     void OnHelp();
     void OnKeyboardShortcuts();
     void OnCommandLineHelp();
     void OnAbout();
     void OnPageSetup();
+    void OnPrintSetup();
 
 private:
     // Start-up steps, in order.
@@ -83,6 +94,7 @@ private:
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
     bool m_bStarted = false;
 };
