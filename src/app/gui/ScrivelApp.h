@@ -22,6 +22,9 @@ class CProfileStore;
 class CUserData;
 class CTarvoTextEditModule;
 class QPrinter;
+class CFileWatchService;
+class CAppletDocManager;
+class CDocumentWindows;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -38,6 +41,13 @@ public:
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CProfileStore& Profile();
     CUserData* UserData() const { return m_pUserData.get(); }
+    // The documents: their manager (templates, save all, close all) and their windows.
+    CAppletDocManager* DocumentManager() const { return m_pDocManager.get(); }
+    CDocumentWindows* DocumentWindows() const { return m_pDocWindows.get(); }
+    CFileWatchService* FileWatchService() const { return m_pWatch.get(); }
+    // After the settings changed: titles follow "ShowLongTitle", watching follows
+    // "FileWatch".
+    void ApplyDocumentSettings();
 
     // Replaces the modal message box (tests record the texts instead).
     void SetMessageHook(std::function<void(const std::string&)> hook)
@@ -93,6 +103,9 @@ private:
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
+    std::unique_ptr<CFileWatchService> m_pWatch;
+    std::unique_ptr<CAppletDocManager> m_pDocManager;
+    std::unique_ptr<CDocumentWindows> m_pDocWindows;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
