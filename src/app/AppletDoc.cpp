@@ -180,9 +180,7 @@ void CFileEditDoc::OnFileWatchNotification(const SFileWatchNotification& notific
         return;
     if (notification.nKind == SFileWatchNotification::Missing)
     {
-        pUi->ShowStatus(
-            Format("%s no longer exists; the document keeps its text, and Save writes it again.",
-                   GetPathName()));
+        pUi->ShowStatus(Format("%s no longer exists; Save writes it again.", GetPathName()));
         SetModified(true);
         UpdateTitle();
         return;
