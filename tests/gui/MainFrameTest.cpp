@@ -11,14 +11,18 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <QUrl>
 
 #include <memory>
 
 #include "app/AppSettings.h"
+#include "syntax/SyntaxParserFactory.h"
 #include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 
@@ -272,4 +276,49 @@ TEST_F(FrameFixture, ClosingWhileMinimizedKeepsThePreviousPlacement)
     EXPECT_EQ(settings.m_nWindowSizeCY, 700);
     EXPECT_TRUE(settings.m_bWindowFullScreen);
     EXPECT_FALSE(settings.m_bWindowMaximized);
+}
+
+TEST_F(FrameFixture, DroppedLocalFilesReachTheHookAndHoverTextsGiveTheMessageBack)
+{
+    QStringList dropped;
+    frame->SetDropHook([&](const QStringList& paths) { dropped = paths; });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/a b.txt"), QUrl("https://example.org/x"),
+                  QUrl::fromLocalFile("/tmp/c.bin")});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame.get(), &drop);
+    EXPECT_EQ(dropped, QStringList({"/tmp/a b.txt", "/tmp/c.bin"}));
+
+    frame->SetStatusText("3 files opened");
+    QStatusTipEvent hover("Extensions:txt,diz");
+    QApplication::sendEvent(frame.get(), &hover);
+    EXPECT_EQ(frame->PaneText(0), "Extensions:txt,diz");
+    QStatusTipEvent leave("");
+    QApplication::sendEvent(frame.get(), &leave);
+    EXPECT_EQ(frame->PaneText(0), "3 files opened");
+}
+
+TEST_F(FrameFixture, PointerOnADisabledSyntaxItemShowsItsExtensions)
+{
+    CSyntaxParserFactory factory;
+    ASSERT_GT(factory.CreateParsers(), 1);
+    frame->BuildSyntaxMenu(factory);
+    frame->show();
+    QMenu* syntax = frame->findChild<QMenu*>("SyntaxMenu");
+    ASSERT_NE(syntax, nullptr);
+    syntax->popup(QPoint(0, 0));
+    frame->UpdateCommandStates();
+    QAction* cpp = nullptr;
+    for (QAction* action : syntax->actions())
+        if (action->text() == "C/C++")
+            cpp = action;
+    ASSERT_NE(cpp, nullptr);
+    EXPECT_FALSE(cpp->isEnabled()); // no document handles it
+    QTest::mouseMove(syntax, syntax->actionGeometry(cpp).center());
+    EXPECT_EQ(frame->PaneText(0), "Extensions:c,cc,cpp,cxx,h,hpp,hxx,hm,inl,rh,tlh,tli,xs");
+    syntax->hide();
+    EXPECT_EQ(frame->PaneText(0), "Ready");
 }

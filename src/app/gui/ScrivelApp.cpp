@@ -17,6 +17,7 @@
 #include "app/TextEditDoc.h"
 #include "app/UserData.h"
 #include "app/gui/DocumentWindows.h"
+#include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
 #include "platform/FileWatch.h"
 #include "platform/Folders.h"
@@ -146,6 +147,24 @@ bool CScrivelApp::InitializeApplets()
     CDocumentWindows* pWindows = m_pDocWindows.get();
     m_pWatch->SetNotifyCallback([pWindows](const SFileWatchNotification& n)
                                 { pWindows->PostFileWatchNotification(n); });
+    // Changed options take effect in the open documents.
+    m_optionsContext.hooks.updateTitles = [this]
+    {
+        if (m_pDocManager)
+            m_pDocManager->UpdateTitles();
+    };
+    m_optionsContext.hooks.applyFileWatch = [this](bool)
+    {
+        if (m_pDocManager)
+            m_pDocManager->ApplyFileWatch();
+    };
+    m_optionsContext.hooks.applyTabSettings = [this](const STabOptions& tabs)
+    {
+        CAppletDocTemplate* pTemplate =
+            m_pDocManager ? m_pDocManager->GetTemplate(CAppletDoc::DocTypeText) : nullptr;
+        if (auto* pText = dynamic_cast<CTextEditDocTemplate*>(pTemplate))
+            pText->ApplyTabSettings(tabs.nTabSize, tabs.bKeepTabs);
+    };
     return true;
 }
 
@@ -159,8 +178,15 @@ void CScrivelApp::ApplyDocumentSettings()
 
 bool CScrivelApp::CreateMainFrame()
 {
+    // Desktops match the window to the installed desktop entry (its name and icon) by this.
+    setDesktopFileName(QStringLiteral("scrivel"));
     m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
     m_pMainFrame->SetApplicationTarget(this);
+    m_optionsContext.hooks.applyTabbed = [this](bool bTabbed)
+    {
+        if (m_pMainFrame)
+            m_pMainFrame->SetTabbedDocuments(bTabbed);
+    };
     if (m_pTextModule)
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     if (m_pDocWindows)
@@ -319,6 +345,7 @@ bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
     case ID_FILE_PAGE_SETUP:
     case ID_FILE_PRINT_SETUP:
     case ID_APP_EXIT:
+    case ID_SETTINGS:
         return true;
     default:
         return false;
@@ -346,6 +373,9 @@ bool CScrivelApp::OnCommand(int nId)
         return true;
     case ID_FILE_PRINT_SETUP:
         OnPrintSetup();
+        return true;
+    case ID_SETTINGS:
+        OnSettings();
         return true;
     case ID_APP_EXIT:
         if (m_pMainFrame)
@@ -399,4 +429,11 @@ void CScrivelApp::OnPrintSetup()
         m_pPrinter = std::make_unique<QPrinter>();
     QPageSetupDialog dlg(m_pPrinter.get(), m_pMainFrame.get());
     dlg.exec();
+}
+
+void CScrivelApp::OnSettings()
+{
+    COptionsSheet sheet(GetAppSettings(), m_pTextModule.get(), m_optionsContext,
+                        m_pMainFrame.get());
+    sheet.exec();
 }

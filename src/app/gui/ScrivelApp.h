@@ -15,6 +15,7 @@
 
 #include "app/OpenFile.h"
 #include "ui/CommandTarget.h"
+#include "ui/Options.h"
 
 class CMainFrame;
 class CQtProfileStore;
@@ -48,6 +49,10 @@ public:
     // After the settings changed: titles follow "ShowLongTitle", watching follows
     // "FileWatch".
     void ApplyDocumentSettings();
+    CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
+    // The tab options of the session and the hooks that apply changed options to open
+    // documents (connected by the document templates).
+    SOptionsContext& OptionsContext() { return m_optionsContext; }
 
     // Replaces the modal message box (tests record the texts instead).
     void SetMessageHook(std::function<void(const std::string&)> hook)
@@ -77,6 +82,7 @@ public:
     void OnAbout();
     void OnPageSetup();
     void OnPrintSetup();
+    void OnSettings();
 
 private:
     // Start-up steps, in order.
@@ -109,5 +115,6 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
+    SOptionsContext m_optionsContext;
     bool m_bStarted = false;
 };

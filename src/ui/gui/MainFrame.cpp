@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -441,6 +442,9 @@ void CMainFrame::BuildSyntaxMenu(const CSyntaxParserFactory& factory)
         view->addSeparator();
         m_pSyntaxMenu = view->addMenu(tr("&Syntax Type"));
         m_pSyntaxMenu->setObjectName(QStringLiteral("SyntaxMenu"));
+        // Disabled items (no text document active) get no hover from the menu itself; the
+        // extensions are worth showing all the same: the frame's application-wide event
+        // filter watches the pointer over this menu.
     }
     m_pSyntaxMenu->clear();
     std::vector<SCommandInfo> infos;
@@ -791,6 +795,19 @@ bool CMainFrame::HandleEscape()
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_pSyntaxMenu)
+    {
+        if (event->type() == QEvent::MouseMove)
+        {
+            const QAction* pAction =
+                m_pSyntaxMenu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            const QString tip = pAction ? pAction->statusTip() : QString();
+            statusBar()->showMessage(tip.isEmpty() ? m_strStatusText : tip);
+        }
+        else if (event->type() == QEvent::Leave || event->type() == QEvent::Hide)
+            statusBar()->showMessage(m_strStatusText);
+        return QMainWindow::eventFilter(watched, event);
+    }
     switch (event->type())
     {
     case QEvent::KeyPress:
