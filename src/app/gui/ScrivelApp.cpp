@@ -10,10 +10,16 @@
 
 #include "app/AppFolders.h"
 #include "app/AppSettings.h"
+#include "app/AppletDocTemplate.h"
 #include "app/CommandLine.h"
+#include "app/FindInFilesDoc.h"
+#include "app/HexEditDoc.h"
+#include "app/TextEditDoc.h"
 #include "app/UserData.h"
+#include "app/gui/DocumentWindows.h"
 #include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
+#include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
 #include "syntax/TextEditModule.h"
@@ -123,10 +129,51 @@ bool CScrivelApp::CreateModules()
     return m_pTextModule->Start(Profile());
 }
 
-// The text, binary and find-in-files applets with their document templates.
+// The text, binary and find-in-files applets with their document templates, the document
+// windows, and the watching of open files (whose notifications reach the windows as queued
+// calls on this thread).
 bool CScrivelApp::InitializeApplets()
 {
+    m_pWatch = std::make_unique<CFileWatchService>();
+    m_pDocManager = std::make_unique<CAppletDocManager>(GetAppSettings(), m_pWatch.get());
+    const CSyntaxParserFactory* pFactory = m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
+    const CFavoritesManager* pFavorites = m_pUserData ? &m_pUserData->GetFavorites() : nullptr;
+    m_pDocManager->AddTemplate(
+        std::make_unique<CTextEditDocTemplate>(*m_pDocManager, pFactory, pFavorites));
+    m_pDocManager->AddTemplate(std::make_unique<CHexEditDocTemplate>(*m_pDocManager));
+    m_pDocManager->AddTemplate(std::make_unique<CFindInFilesDocTemplate>(*m_pDocManager));
+    m_pDocWindows =
+        std::make_unique<CDocumentWindows>(*m_pDocManager, *this, m_pUserData.get(), pFactory);
+    CDocumentWindows* pWindows = m_pDocWindows.get();
+    m_pWatch->SetNotifyCallback([pWindows](const SFileWatchNotification& n)
+                                { pWindows->PostFileWatchNotification(n); });
+    // Changed options take effect in the open documents.
+    m_optionsContext.hooks.updateTitles = [this]
+    {
+        if (m_pDocManager)
+            m_pDocManager->UpdateTitles();
+    };
+    m_optionsContext.hooks.applyFileWatch = [this](bool)
+    {
+        if (m_pDocManager)
+            m_pDocManager->ApplyFileWatch();
+    };
+    m_optionsContext.hooks.applyTabSettings = [this](const STabOptions& tabs)
+    {
+        CAppletDocTemplate* pTemplate =
+            m_pDocManager ? m_pDocManager->GetTemplate(CAppletDoc::DocTypeText) : nullptr;
+        if (auto* pText = dynamic_cast<CTextEditDocTemplate*>(pTemplate))
+            pText->ApplyTabSettings(tabs.nTabSize, tabs.bKeepTabs);
+    };
     return true;
+}
+
+void CScrivelApp::ApplyDocumentSettings()
+{
+    if (!m_pDocManager)
+        return;
+    m_pDocManager->UpdateTitles();
+    m_pDocManager->ApplyFileWatch();
 }
 
 bool CScrivelApp::CreateMainFrame()
@@ -142,6 +189,8 @@ bool CScrivelApp::CreateMainFrame()
     };
     if (m_pTextModule)
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
+    if (m_pDocWindows)
+        m_pDocWindows->AttachFrame(m_pMainFrame.get());
     return true;
 }
 
@@ -157,8 +206,28 @@ void CScrivelApp::PlaceMainWindow()
     m_pMainFrame->PlaceFromSettings();
 }
 
-// Each applet ends its documents; the find-in-files applet stores its last folders.
-void CScrivelApp::EndApplets() {}
+// Each applet ends its documents (the user has been asked before the window closed); the
+// find-in-files applet stores its last folders. The watcher thread has ended when the
+// last document stopped watching.
+void CScrivelApp::EndApplets()
+{
+    if (m_pMainFrame)
+    {
+        m_pMainFrame->SetActiveRouteHook({});
+        m_pMainFrame->SetDropHook({});
+        m_pMainFrame->SetCanCloseHook({});
+    }
+    if (m_pDocManager)
+        for (const auto& pTemplate : m_pDocManager->GetTemplates())
+            pTemplate->CloseAllDocumentsBut(nullptr);
+    if (m_pWatch)
+        m_pWatch->SetNotifyCallback({});
+    if (m_pDocManager)
+        m_pDocManager->SetUi(nullptr);
+    m_pDocWindows.reset();
+    m_pDocManager.reset();
+    m_pWatch.reset();
+}
 
 // The hex edit module, then the text edit module (which saves its settings), then the
 // shell manager.
@@ -188,30 +257,47 @@ int CScrivelApp::DetectFileKind(const std::string& path)
     return ::DetectFileKind(path);
 }
 
-CAppDocument* CScrivelApp::FindOpenDocument(int, const std::string&)
+namespace
 {
-    return nullptr;
+int DocTypeOfTemplate(int nTemplate)
+{
+    return nTemplate == FileKindText ? CAppletDoc::DocTypeText : CAppletDoc::DocTypeBinary;
+}
+} // namespace
+
+CAppDocument* CScrivelApp::FindOpenDocument(int nTemplate, const std::string& path)
+{
+    CAppletDocTemplate* pTemplate =
+        m_pDocManager ? m_pDocManager->GetTemplate(DocTypeOfTemplate(nTemplate)) : nullptr;
+    return pTemplate && !path.empty() ? pTemplate->FindOpenDocument(MakeAbsolutePath(path))
+                                      : nullptr;
 }
 
 CAppDocument* CScrivelApp::OpenDocument(int nTemplate, const std::string& path)
 {
-    // The document templates register here; until a template of this kind exists the
-    // request is reported in the status bar and nothing opens.
-    if (m_pMainFrame)
-    {
-        const QString kind = nTemplate == FileKindText ? tr("text") : tr("binary");
-        const QString name = path.empty() ? tr("a new document") : QString::fromStdString(path);
-        m_pMainFrame->statusBar()->showMessage(
-            tr("No %1 editor is available to open %2.").arg(kind, name));
-    }
-    return nullptr;
+    CAppletDocTemplate* pTemplate =
+        m_pDocManager ? m_pDocManager->GetTemplate(DocTypeOfTemplate(nTemplate)) : nullptr;
+    if (!pTemplate)
+        return nullptr;
+    // Documents keep absolute paths: the title, the history and the watch name the file
+    // wherever the current folder moves.
+    return pTemplate->OpenDocumentFile(path.empty() ? path : MakeAbsolutePath(path));
 }
 
-void CScrivelApp::SetDocumentReadOnly(CAppDocument*) {}
-
-bool CScrivelApp::ActivateDocument(CAppDocument*)
+void CScrivelApp::SetDocumentReadOnly(CAppDocument* pDocument)
 {
-    return false;
+    if (auto* pDoc = dynamic_cast<CAppletDoc*>(pDocument))
+    {
+        pDoc->SetReadOnly(true);
+        if (m_pDocWindows)
+            m_pDocWindows->UpdateViews(*pDoc);
+    }
+}
+
+bool CScrivelApp::ActivateDocument(CAppDocument* pDocument)
+{
+    auto* pDoc = dynamic_cast<CAppletDoc*>(pDocument);
+    return pDoc && m_pDocWindows && m_pDocWindows->ActivateDocument(*pDoc);
 }
 
 bool CScrivelApp::HelpFileExists()

@@ -23,6 +23,9 @@ class CProfileStore;
 class CUserData;
 class CTarvoTextEditModule;
 class QPrinter;
+class CFileWatchService;
+class CAppletDocManager;
+class CDocumentWindows;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -39,6 +42,13 @@ public:
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CProfileStore& Profile();
     CUserData* UserData() const { return m_pUserData.get(); }
+    // The documents: their manager (templates, save all, close all) and their windows.
+    CAppletDocManager* DocumentManager() const { return m_pDocManager.get(); }
+    CDocumentWindows* DocumentWindows() const { return m_pDocWindows.get(); }
+    CFileWatchService* FileWatchService() const { return m_pWatch.get(); }
+    // After the settings changed: titles follow "ShowLongTitle", watching follows
+    // "FileWatch".
+    void ApplyDocumentSettings();
     CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
@@ -99,6 +109,9 @@ private:
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
+    std::unique_ptr<CFileWatchService> m_pWatch;
+    std::unique_ptr<CAppletDocManager> m_pDocManager;
+    std::unique_ptr<CDocumentWindows> m_pDocWindows;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
