@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
@@ -275,6 +276,21 @@ void CTarvoHexEditView::ApplyFont()
     m_font.setItalic(font.m_bItalic);
     const QFontMetrics metrics(m_font);
     m_nAscent = metrics.ascent();
+    m_rawFont = QRawFont::fromFont(m_font);
+    m_glyphs.fill(0);
+    if (m_rawFont.isValid())
+    {
+        QString ascii;
+        for (int c = 32; c < 127; ++c)
+        {
+            ascii += QLatin1Char(static_cast<char>(c));
+        }
+        const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(ascii);
+        for (int c = 32; c < 127 && c - 32 < glyphs.size(); ++c)
+        {
+            m_glyphs[static_cast<size_t>(c)] = glyphs[c - 32];
+        }
+    }
     m_pController->SetMetrics(metrics.horizontalAdvance(QLatin1Char('W')),
                               metrics.height() + std::max(0, metrics.leading()));
 }
@@ -587,16 +603,35 @@ void CTarvoHexEditView::paintEvent(QPaintEvent* pEvent)
     const int nAddressRight = (layout.GetAddressWidth() - 1) * w;
     const bool bChars = layout.IsCharacterAreaShown();
 
+    // Glyphs gathered per colour: index 0-4 the byte colours, 5 selected text, 6 the
+    // addresses; each colour is drawn with one glyph run at the end.
+    constexpr size_t kSelectedSlot = CHexColors::kColorCount;
+    constexpr size_t kAddressSlot = kSelectedSlot + 1;
+    std::array<QList<quint32>, kAddressSlot + 1> glyphs;
+    std::array<QList<QPointF>, kAddressSlot + 1> positions;
+    std::array<QString, kAddressSlot + 1> characters; // for a font without raw glyphs
+    const bool bRaw = m_rawFont.isValid();
+    auto put = [&](size_t nSlot, char c, int64_t nX, int nBaseline)
+    {
+        if (bRaw)
+            glyphs[nSlot].append(m_glyphs[static_cast<unsigned char>(c) & 127]);
+        else
+            characters[nSlot] += QLatin1Char(c);
+        positions[nSlot].append(QPointF(static_cast<qreal>(nX - nScrollX), nBaseline));
+    };
+    const int nGroup = layout.GetGroupSize();
+    const int64_t nCharArea = int64_t(layout.GetCharAreaCell()) * w;
+
     for (uint32_t nLine = nFirstLine; nLine <= nLastLine; ++nLine)
     {
         const uint64_t nLineStart = layout.GetLineStart(nLine);
         const int64_t nY = int64_t(nLine) * h;
         const int nBaseline = static_cast<int>(nY - nTopY) + m_nAscent;
+        if (nLineStart > nFrom + bytes.size())
+            break;
         const int nCount =
             static_cast<int>(std::min<uint64_t>(R, nLineStart < n ? n - nLineStart : 0));
         const uint8_t* pLine = bytes.data() + (nLineStart - nFrom);
-        if (nLineStart > nFrom + bytes.size())
-            break;
 
         // 1. Selection.
         if (nSelEnd > nSelStart && nSelStart < nLineStart + uint32_t(R) && nSelEnd > nLineStart)
@@ -611,48 +646,56 @@ void CTarvoHexEditView::paintEvent(QPaintEvent* pEvent)
                                  selection);
             }
         }
-        // 2. Address.
-        const QString addressText = QString::fromStdString(
-            layout.FormatAddress(static_cast<uint32_t>(nLineStart), bUpper, format));
-        painter.setPen(address);
-        painter.drawText(nAddressRight - static_cast<int>(addressText.size()) * w - nScrollX,
-                         nBaseline, addressText);
-
-        // 3. and 4. Bytes and characters, one text per run of one colour.
-        int nColumn = 0;
-        while (nColumn < nCount)
+        // 2. Address, right-aligned in the address column minus one cell.
+        const std::string addressText =
+            layout.FormatAddress(static_cast<uint32_t>(nLineStart), bUpper, format);
+        int64_t nX = nAddressRight - int64_t(addressText.size()) * w;
+        for (char c : addressText)
         {
-            const uint32_t nPosition = static_cast<uint32_t>(nLineStart) + uint32_t(nColumn);
-            const bool bSelected = nPosition >= nSelStart && nPosition < nSelEnd;
-            const COLORREF color = bSelected ? 0 : m_module.GetColorOfByte(pLine[nColumn]);
-            int nEnd = nColumn + 1;
-            while (nEnd < nCount)
-            {
-                const uint32_t p = static_cast<uint32_t>(nLineStart) + uint32_t(nEnd);
-                const bool bSel = p >= nSelStart && p < nSelEnd;
-                if (bSel != bSelected || (!bSel && m_module.GetColorOfByte(pLine[nEnd]) != color))
-                    break;
-                ++nEnd;
-            }
-            QString hex;
-            QString chars;
-            for (int k = nColumn; k < nEnd; ++k)
-            {
-                if (k > nColumn)
-                {
-                    hex += QLatin1Char(' ');
-                    if (k % layout.GetGroupSize() == 0)
-                        hex += QLatin1Char(' ');
-                }
-                hex += QLatin1Char(pszDigits[pLine[k] >> 4]);
-                hex += QLatin1Char(pszDigits[pLine[k] & 15]);
-                chars += QLatin1Char((pLine[k] >= 32 && pLine[k] <= 126) ? char(pLine[k]) : '.');
-            }
-            painter.setPen(bSelected ? selectedText : ToColor(color));
-            painter.drawText(layout.GetHexCell(nColumn) * w - nScrollX, nBaseline, hex);
+            if (c != ' ')
+                put(kAddressSlot, c, nX, nBaseline);
+            nX += w;
+        }
+        // 3. and 4. The bytes' digits and characters.
+        int64_t nHexX = int64_t(layout.GetHexCell(0)) * w;
+        for (int k = 0; k < nCount; ++k)
+        {
+            if (k > 0 && k % nGroup == 0)
+                nHexX += w;
+            const uint8_t b = pLine[k];
+            const uint32_t nPosition = static_cast<uint32_t>(nLineStart) + uint32_t(k);
+            const size_t nSlot = (nPosition >= nSelStart && nPosition < nSelEnd)
+                                     ? kSelectedSlot
+                                     : m_module.GetColorIndexOfByte(b);
+            put(nSlot, pszDigits[b >> 4], nHexX, nBaseline);
+            put(nSlot, pszDigits[b & 15], nHexX + w, nBaseline);
+            nHexX += 3 * w;
             if (bChars)
-                painter.drawText(layout.GetCharCell(nColumn) * w - nScrollX, nBaseline, chars);
-            nColumn = nEnd;
+                put(nSlot, (b >= 32 && b <= 126) ? char(b) : '.', nCharArea + int64_t(k) * w,
+                    nBaseline);
+        }
+    }
+    for (size_t nSlot = 0; nSlot < glyphs.size(); ++nSlot)
+    {
+        if (positions[nSlot].isEmpty())
+            continue;
+        const QColor color = nSlot == kSelectedSlot ? selectedText
+                             : nSlot == kAddressSlot
+                                 ? address
+                                 : ToColor(m_module.GetByteColor(static_cast<int>(nSlot)));
+        painter.setPen(color);
+        if (bRaw)
+        {
+            QGlyphRun run;
+            run.setRawFont(m_rawFont);
+            run.setGlyphIndexes(glyphs[nSlot]);
+            run.setPositions(positions[nSlot]);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+        else
+        {
+            for (qsizetype i = 0; i < characters[nSlot].size(); ++i)
+                painter.drawText(positions[nSlot][i], QString(characters[nSlot][i]));
         }
     }
 
@@ -706,7 +749,10 @@ void CTarvoHexEditView::ShowSelectionTip(bool bShow)
 {
     if (!bShow || !m_pController->HasSelection())
     {
-        QToolTip::hideText();
+        if (QToolTip::isVisible())
+        {
+            QToolTip::hideText();
+        }
         return;
     }
     const CHexEditController& c = *m_pController;

@@ -11,6 +11,9 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QRawFont>
+
+#include <array>
 
 #include <functional>
 #include <memory>
@@ -165,6 +168,10 @@ private:
     CTarvoHexEditModule& m_module;
     std::unique_ptr<CHexEditController> m_pController;
     QFont m_font;
+    // The font's glyph of each ASCII character: the bytes are drawn as glyph runs, one
+    // per colour for the whole window, with no text layout per paint.
+    QRawFont m_rawFont;
+    std::array<quint32, 128> m_glyphs{};
     int m_nAscent = 12;
     EHexMouse m_eMouse = EHexMouse::Ignored;
     QPoint m_pressPoint;
