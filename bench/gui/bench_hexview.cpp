@@ -1,0 +1,232 @@
+// Drives the hex view in a window of 1600 x 1000 under the offscreen platform and prints
+// what bench/hexview.sh compares. The window is a plain main window holding the view (the
+// application's main frame is not part of this driver).
+//   bench_hexview view FILE          open, rss, paint, pagedown, jump (ms, MiB, ms, ms, ms)
+//   bench_hexview edit FILE N SECS   typed digits, ms of one more digit, s of undoing all
+//   bench_hexview save FILE          inserts one byte at 0 and saves through the temporary file
+//   bench_hexview find FILE TEXT     forward find with highlight on; prints the match
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QScrollBar>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hex/HexCommands.h"
+#include "hex/gui/HexEditView.h"
+#include "platform/ProfileStore.h"
+
+namespace
+{
+class CQuietSink : public CHexMessageSink
+{
+public:
+    void ShowMessage(const std::string& strText) override
+    {
+        std::fprintf(stderr, "message: %s\n", strText.c_str());
+    }
+    bool AskYesNo(const std::string&) override { return false; }
+    bool AskOkCancel(const std::string&) override { return true; }
+};
+
+double Ms(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double RssMiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+    {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+    }
+    return 0;
+}
+
+void Key(QWidget& view, int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+         const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, nKey, modifiers, text);
+    QApplication::sendEvent(&view, &press);
+    QKeyEvent release(QEvent::KeyRelease, nKey, modifiers, text);
+    QApplication::sendEvent(&view, &release);
+}
+
+struct SHost
+{
+    CMemoryProfileStore store;
+    CTarvoHexEditModule module;
+    CTarvoHexEditBuffer buffer;
+    CQuietSink sink;
+    QMainWindow window;
+    CTarvoHexEditView* pView = nullptr;
+
+    // The main window is up before the file is opened, as it is in the application.
+    void ShowWindow()
+    {
+        module.Start(store);
+        window.resize(1600, 1000);
+        window.show();
+        QFont warm(QString::fromStdString(module.GetAnsiFont().m_strFaceName));
+        QFontMetrics(warm).horizontalAdvance(QLatin1Char('W'));
+        QApplication::processEvents();
+    }
+
+    bool Open(const std::string& path)
+    {
+        buffer.SetMessageSink(&sink);
+        if (!buffer.Open(path))
+            return false;
+        buffer.AttachFileData();
+        pView = new CTarvoHexEditView(buffer, module, &window);
+        pView->SetMessageOverride(&sink);
+        pView->SetYesNoCancelHook([](const std::string&) { return 1; });
+        window.setCentralWidget(pView);
+        pView->setFocus();
+        pView->viewport()->repaint();
+        return true;
+    }
+};
+
+int RunView(const std::string& path)
+{
+    SHost host;
+    host.ShowWindow();
+    QElapsedTimer timer;
+    timer.start();
+    if (!host.Open(path))
+        return 1;
+    const double dOpen = Ms(timer);
+    QApplication::processEvents();
+    const double dRss = RssMiB();
+    CTarvoHexEditView& view = *host.pView;
+
+    // One page repaint in the middle of the file: the best of a few, once warm.
+    view.SetTopLine(view.Controller().GetLayout().GetLineCount() / 2);
+    view.viewport()->repaint();
+    double dPaint = 1e9;
+    for (int i = 0; i < 20; ++i)
+    {
+        timer.restart();
+        view.viewport()->repaint();
+        dPaint = std::min(dPaint, Ms(timer));
+    }
+
+    view.Controller().GoTo(0);
+    view.viewport()->repaint();
+    timer.restart();
+    for (int i = 0; i < 500; ++i)
+    {
+        Key(view, Qt::Key_PageDown);
+        view.viewport()->repaint();
+    }
+    const double dPageDown = Ms(timer) / 500;
+
+    timer.restart();
+    Key(view, Qt::Key_End, Qt::ControlModifier);
+    view.viewport()->repaint();
+    const double dJump = Ms(timer);
+    std::printf("%.3f %.1f %.3f %.3f %.3f\n", dOpen, dRss, dPaint, dPageDown, dJump);
+    return view.Controller().GetCaret() == host.buffer.GetLength() ? 0 : 1;
+}
+
+int RunEdit(const std::string& path, long nDigits, double dSeconds)
+{
+    SHost host;
+    host.ShowWindow();
+    if (!host.Open(path))
+        return 1;
+    CTarvoHexEditView& view = *host.pView;
+    CHexEditController& c = view.Controller();
+    c.ToggleOvertype(); // insert mode: every digit is a byte of its own
+    const uint64_t n = host.buffer.GetLength();
+    QElapsedTimer timer;
+    timer.start();
+    long nTyped = 0;
+    // Spread over the file: each digit at its own place, so each is its own record.
+    for (; nTyped < nDigits && Ms(timer) < dSeconds * 1000; ++nTyped)
+    {
+        c.GoTo(static_cast<int64_t>((uint64_t(nTyped) * 7919 * 1031) % (n + 1)));
+        Key(view, Qt::Key_A, Qt::NoModifier, "a");
+    }
+    view.viewport()->repaint();
+    c.GoTo(static_cast<int64_t>(n / 3));
+    view.viewport()->repaint();
+    timer.restart();
+    Key(view, Qt::Key_B, Qt::NoModifier, "b");
+    view.viewport()->repaint();
+    const double dOne = Ms(timer);
+    ++nTyped;
+
+    timer.restart();
+    while (!host.buffer.GetRecords().empty())
+        view.OnCommand(HexCommand::kEditUndo);
+    const double dUndo = Ms(timer) / 1000;
+    std::printf("%ld %.3f %.3f\n", nTyped, dOne, dUndo);
+    return host.buffer.IsModified() ? 1 : 0;
+}
+
+int RunSave(const std::string& path)
+{
+    SHost host;
+    host.ShowWindow();
+    if (!host.Open(path))
+        return 1;
+    CTarvoHexEditView& view = *host.pView;
+    view.Controller().ToggleOvertype();
+    view.Controller().GoTo(0);
+    Key(view, Qt::Key_4, Qt::NoModifier, "4");
+    Key(view, Qt::Key_2, Qt::NoModifier, "2");
+    return view.OnCommand(HexCommand::kFileSave) && !host.buffer.IsModified() ? 0 : 1;
+}
+
+int RunFind(const std::string& path, const std::string& strText)
+{
+    SHost host;
+    host.ShowWindow();
+    if (!host.Open(path))
+        return 1;
+    CTarvoHexEditView& view = *host.pView;
+    host.module.SetSearchText(strText);
+    view.OnCommand(HexCommand::kHighlightAll);
+    if (!view.Find(true))
+        return 1;
+    view.viewport()->repaint();
+    std::printf("%u\n", view.Controller().GetSelStart());
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+    {
+        std::fprintf(stderr, "usage: bench_hexview view|edit|save|find FILE ...\n");
+        return 2;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const std::string mode = argv[1];
+    const std::string path = argv[2];
+    if (mode == "view")
+        return RunView(path);
+    if (mode == "edit")
+        return RunEdit(path, argc > 3 ? std::atol(argv[3]) : 100000,
+                       argc > 4 ? std::atof(argv[4]) : 60);
+    if (mode == "save")
+        return RunSave(path);
+    if (mode == "find" && argc > 3)
+        return RunFind(path, argv[3]);
+    return 2;
+}

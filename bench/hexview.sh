@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The hex view on huge.bin (1 GiB) in a window of 1600 x 1000 under the offscreen platform:
+# opening to the first painted page, the memory then, one page repaint, Page Down, Ctrl+End;
+# typing 100,000 hex digits spread over the file, one more digit and undoing them all;
+# saving with one byte inserted at 0 against `cp`; a forward find with highlight on
+# against `grep -c -F -a`. The driver hosts the view in a plain main window of its own.
+#   bench/hexview.sh CORPUS_FOLDER
+# EDIT_SECONDS (default 30) bounds the typing: when the buffer is too slow to take
+# 100,000 changes in that time, the lines say how many it took.
+source "$(dirname "$0")/common.sh" "$@"
+
+DRIVER="$BENCH_BIN/bench_hexview"
+if [ ! -f "$BENCH_ROOT/build-bench/build.ninja" ] ||
+    ! grep -q 'SCRIVEL_GUI:BOOL=ON' "$BENCH_ROOT/build-bench/CMakeCache.txt"; then
+    cmake -S "$BENCH_ROOT" -B "$BENCH_ROOT/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DSCRIVEL_TESTS=OFF -DSCRIVEL_GUI=ON -DSCRIVEL_BENCH=ON >/dev/null
+fi
+cmake --build "$BENCH_ROOT/build-bench" -j2 --target bench_hexview >/dev/null
+export QT_QPA_PLATFORM=offscreen
+FILE="$CORPUS/huge.bin"
+EDIT_SECONDS=${EDIT_SECONDS:-30}
+SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/hexview-bench.XXXXXX")
+trap 'rm -rf "$SCRATCH"' EXIT
+
+# --- Viewing -----------------------------------------------------------------------------
+opens=() rsss=() paints=() pages=() jumps=()
+for ((i = 0; i < RUNS; i++)); do
+    read -r o r p g j < <("$DRIVER" view "$FILE")
+    opens+=("$o"); rsss+=("$r"); paints+=("$p"); pages+=("$g"); jumps+=("$j")
+done
+
+# --- Editing (one run: the typing is long) -------------------------------------------------
+read -r typed one undo < <("$DRIVER" edit "$FILE" 100000 "$EDIT_SECONDS")
+
+# --- Saving against cp, alternately --------------------------------------------------------
+saves=() copies=()
+for ((i = 0; i < RUNS; i++)); do
+    cp "$FILE" "$SCRATCH/huge.bin"
+    sync
+    read -r t _ < <(bench_run "$DRIVER" save "$SCRATCH/huge.bin")
+    saves+=("$t")
+    rm -f "$SCRATCH/huge.bin" "$SCRATCH/copy.bin"
+    cp "$FILE" "$SCRATCH/huge.bin"
+    sync
+    read -r t _ < <(bench_run cp "$SCRATCH/huge.bin" "$SCRATCH/copy.bin")
+    copies+=("$t")
+    rm -f "$SCRATCH/huge.bin" "$SCRATCH/copy.bin"
+done
+
+# --- Finding against grep, alternately -----------------------------------------------------
+found=$("$DRIVER" find "$FILE" '=Qz7#PbM!')
+expected=$(LC_ALL=C grep -b -o -F -a 'Qz7#PbM!' "$FILE" | head -n 1 | cut -d: -f1)
+if [ "$found" != "$expected" ]; then
+    echo "hexview-find: found '$found', grep says '$expected'" >&2
+    exit 1
+fi
+finds=() greps=()
+for ((i = 0; i < RUNS; i++)); do
+    read -r t _ < <(bench_run "$DRIVER" find "$FILE" '=Qz7#PbM!')
+    finds+=("$t")
+    read -r t _ < <(bench_run sh -c 'LC_ALL=C grep -c -F -a "$1" "$2"; exit 0' grep 'Qz7#PbM!' "$FILE")
+    greps+=("$t")
+done
+
+m_save=$(median "${saves[@]}"); m_cp=$(median "${copies[@]}")
+m_find=$(median "${finds[@]}"); m_grep=$(median "${greps[@]}")
+echo "save: ours $m_save s, cp $m_cp s; find: ours $m_find s, grep $m_grep s (medians of $RUNS)"
+echo "typing: $typed digits typed within ${EDIT_SECONDS} s (the target assumes 100001)"
+echo "hexview-open: $(median "${opens[@]}") ms (target <= 50)"
+echo "hexview-rss: $(median "${rsss[@]}") MiB (target <= 100)"
+echo "hexview-paint: $(median "${paints[@]}") ms (target <= 4)"
+echo "hexview-pagedown: $(median "${pages[@]}") ms (target <= 4)"
+echo "hexview-jump: $(median "${jumps[@]}") ms (target <= 10)"
+echo "hexview-type-after-100k: $one ms (target <= 2)"
+echo "hexview-undo-all: $undo s (target <= 2)"
+echo "hexview-save: $(ratio "$m_save" "$m_cp") x (target <= 1.5)"
+echo "hexview-find: $(ratio "$m_find" "$m_grep") x (target <= 1.3)"
