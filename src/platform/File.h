@@ -147,6 +147,8 @@ public:
     int GetDescriptor() const { return m_fd; }
 
 private:
+    friend class CSafeSave;
+
     bool OpenAt(int nFolder, const std::string& path, unsigned nFlags, EShare share,
                 unsigned nCreateMode);
     bool Fail(int nError);
