@@ -1,5 +1,6 @@
 #include "hex/HexEditBuffer.h"
 
+#include "platform/File.h"
 #include "platform/FileLock.h"
 #include "platform/Folders.h"
 #include "platform/SafeSave.h"
@@ -9,11 +10,7 @@
 #include <cassert>
 #include <cerrno>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -32,11 +29,16 @@ enum class EReasonColumn
     Write,
 };
 
-bool IsReadOnlyFile(const std::string& path, const struct stat& info)
+bool IsReadOnlyFile(const std::string& path, const SFileStatus& status)
 {
     // The permission bits count even for a user who could override them, as a
     // read-only attribute does.
-    return (info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+    if ((status.nMode & 0222) == 0)
+    {
+        return true;
+    }
+    CPlatformFile probe; // opening for writing changes nothing in a regular file
+    return !probe.Open(path, CPlatformFile::OpenWrite | CPlatformFile::OpenRegularOnly);
 }
 
 // The text appended to a file name when opening or creating it failed with nError.
@@ -67,27 +69,29 @@ std::string FileErrorReason(int nError, const std::string& path, EReasonColumn c
     case EPERM:
     case EROFS:
     {
-        struct stat info;
-        if (stat(path.c_str(), &info) != 0)
+        SFileStatus status;
+        if (!GetFileStatus(path, status))
         {
             return bOpen ? "\rdoes not exist" : "\rcannot be created";
         }
-        if (S_ISDIR(info.st_mode))
+        if (status.type == EFileType::Folder)
         {
             return "\ris a directory";
         }
-        if (!S_ISREG(info.st_mode))
+        if (status.type != EFileType::Regular)
         {
             return "\ris a special file";
         }
-        if (!bOpen && IsReadOnlyFile(path, info))
+        if (!bOpen && IsReadOnlyFile(path, status))
         {
             return "\ris a read only file";
         }
         return "\rcannot be used (reason unknown)";
     }
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return bOpen ? "\rcould not be opened (reason unknown)" : "\r- directory is full";
     case EIO:
         return "\r- hardware error";
@@ -107,7 +111,9 @@ std::string WriteErrorText(int nError)
     case EIO:
         return "Error writing file\r- hardware error";
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return "Error writing file\r- disk full";
     case EAGAIN:
     case ETXTBSY:
@@ -131,72 +137,50 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-// Writes everything, at nPosition when bPositioned, else at the descriptor's position.
-// pWritten, when given, receives the bytes written before a failure.
-bool WriteAll(int fd, const uint8_t* pData, size_t nCount, off_t nPosition, bool bPositioned,
-              int& nError, size_t* pWritten = nullptr)
+bool SameFile(CPlatformFile& file, const std::string& path)
 {
-    if (pWritten != nullptr)
-    {
-        *pWritten = 0;
-    }
-    while (nCount > 0)
-    {
-        const ssize_t nDone =
-            bPositioned ? pwrite(fd, pData, nCount, nPosition) : write(fd, pData, nCount);
-        if (nDone < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            nError = errno;
-            return false;
-        }
-        if (nDone == 0)
-        {
-            nError = EIO;
-            return false;
-        }
-        pData += nDone;
-        nCount -= static_cast<size_t>(nDone);
-        nPosition += nDone;
-        if (pWritten != nullptr)
-        {
-            *pWritten += static_cast<size_t>(nDone);
-        }
-    }
-    return true;
+    SFileStatus open;
+    SFileStatus named;
+    return file.IsOpen() && file.GetStatus(open) && GetFileStatus(path, named) &&
+           open.IsSameFile(named);
 }
 
-// Reads exactly nCount bytes at nPosition; a file that ends before counts as an error.
-bool ReadAllAt(int fd, uint8_t* pData, size_t nCount, off_t nPosition, int& nError)
+// Opens path with the sharing asked for. A file system without locks must not make every
+// file unmodifiable, so only a lock held by someone else counts as a refusal (bConflict);
+// otherwise the file is opened without a lock. Returns 0 or the errno value.
+int OpenSharing(CPlatformFile& file, const std::string& path, unsigned nFlags,
+                CPlatformFile::EShare share, bool& bConflict)
 {
-    while (nCount > 0)
+    bConflict = false;
+    if (file.Open(path, nFlags, share))
     {
-        const ssize_t nDone = pread(fd, pData, nCount, nPosition);
-        if (nDone < 0 && errno == EINTR)
-        {
-            continue;
-        }
-        if (nDone <= 0)
-        {
-            nError = nDone < 0 ? errno : EIO;
-            return false;
-        }
-        pData += nDone;
-        nCount -= static_cast<size_t>(nDone);
-        nPosition += nDone;
+        return 0;
     }
-    return true;
+    const int nError = file.GetErrorNumber();
+    // An open refused as such is refused without a lock as well, with its own reason.
+    if (!file.Open(path, nFlags, CPlatformFile::EShare::All))
+    {
+        return file.GetErrorNumber();
+    }
+    if (IsLockConflict(nError))
+    {
+        file.Close();
+        bConflict = true;
+        return nError;
+    }
+    return 0;
 }
 
-bool SameFile(int fd, const std::string& path)
+// The reason appended to a name for a failed open of it: a refused type has a text of its
+// own.
+std::string OpenFailureReason(const CPlatformFile& file, int nError, const std::string& path,
+                              EReasonColumn column)
 {
-    struct stat a;
-    struct stat b;
-    return fd >= 0 && fstat(fd, &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    if (nError == EINVAL && file.GetErrorText() == CPlatformFile::kNotRegularText)
+    {
+        return "\ris a special file";
+    }
+    return FileErrorReason(nError, path, column);
 }
 
 } // namespace
@@ -269,16 +253,16 @@ bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened, b
         }
         return false;
     };
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0)
+    SFileStatus status;
+    if (GetFileStatus(path, status))
     {
         // A folder opens for reading here, and a pipe or device has no stable bytes to
         // page through; neither is a file the hex editor can hold.
-        if (S_ISDIR(info.st_mode))
+        if (status.type == EFileType::Folder)
         {
             return fail(path + "\ris a directory");
         }
-        if (!S_ISREG(info.st_mode))
+        if (status.type != EFileType::Regular)
         {
             return fail(path + "\ris a special file");
         }
@@ -286,81 +270,51 @@ bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened, b
 
     // Read and write, nobody else writing; then read only, nobody else writing; then
     // read only while another program may write.
-    int nLastError = 0;
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    // A file system without locks must not make every file unmodifiable: only a lock held
-    // by someone else counts as a refusal.
-    if (fd >= 0)
+    using F = CPlatformFile;
+    CPlatformFile& file = opened.m_file;
+    bool bConflict = false;
+    int nError =
+        OpenSharing(file, path, F::OpenReadWrite | F::OpenRegularOnly, F::EShare::None, bConflict);
+    if (nError != 0)
     {
-        nLastError = LockWholeFile(fd, EFileLock::Exclusive);
-        if (nLastError != 0 && IsLockConflict(nLastError))
+        nError = OpenSharing(file, path, F::OpenRead | F::OpenRegularOnly, F::EShare::ReadOnly,
+                             bConflict);
+        if (nError == 0)
         {
-            close(fd);
-            fd = -1;
+            opened.m_bReadOnlyAccess = true;
+        }
+        else if (bConflict)
+        {
+            nError = file.Open(path, F::OpenRead | F::OpenRegularOnly) ? 0 : file.GetErrorNumber();
+            opened.m_bSharedAccess = nError == 0;
         }
     }
-    else
+    if (nError != 0)
     {
-        nLastError = errno;
-    }
-    if (fd < 0)
-    {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0)
-        {
-            nLastError = LockWholeFile(fd, EFileLock::Shared);
-            if (nLastError == 0 || !IsLockConflict(nLastError))
-            {
-                opened.m_bReadOnlyAccess = true;
-            }
-            else
-            {
-                close(fd);
-                fd = -1;
-            }
-        }
-        else
-        {
-            nLastError = errno;
-        }
-    }
-    if (fd < 0)
-    {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0)
-        {
-            opened.m_bSharedAccess = true;
-        }
-        else
-        {
-            nLastError = errno;
-        }
-    }
-    if (fd < 0)
-    {
-        return fail(path + FileErrorReason(nLastError, path, EReasonColumn::Open));
+        return fail(path + OpenFailureReason(file, nError, path, EReasonColumn::Open));
     }
 
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    const int64_t nSize = file.GetSize();
+    if (nSize < 0)
     {
-        close(fd);
-        return fail(path + "\ris a special file");
+        const int nSizeError = file.GetErrorNumber();
+        file.Close();
+        return fail(path + FileErrorReason(nSizeError, path, EReasonColumn::Open));
     }
     // Positions are 32-bit: a longer file would silently lose its tail.
-    if (static_cast<uint64_t>(info.st_size) > UINT32_MAX)
+    if (static_cast<uint64_t>(nSize) > UINT32_MAX)
     {
-        close(fd);
+        file.Close();
         return fail(path + "\ris too large for the hex editor (4 GiB or more)");
     }
-    opened.m_nFile = fd;
-    opened.m_nLength = static_cast<uint32_t>(info.st_size);
+    opened.m_nLength = static_cast<uint32_t>(nSize);
     return true;
 }
 
-void CTarvoHexEditBuffer::AdoptFile(const SOpenFile& opened, const std::string& path)
+void CTarvoHexEditBuffer::AdoptFile(SOpenFile& opened, const std::string& path)
 {
     CloseFile();
-    m_nFile = opened.m_nFile;
+    m_file = std::move(opened.m_file);
     m_bReadOnlyAccess = opened.m_bReadOnlyAccess;
     m_bSharedAccess = opened.m_bSharedAccess;
     m_nFileLength = opened.m_nLength;
@@ -370,11 +324,7 @@ void CTarvoHexEditBuffer::AdoptFile(const SOpenFile& opened, const std::string& 
 
 void CTarvoHexEditBuffer::CloseFile()
 {
-    if (m_nFile >= 0)
-    {
-        close(m_nFile); // also ends the lock
-        m_nFile = -1;
-    }
+    m_file.Close(); // also ends the lock
     m_nFileLength = 0;
 }
 
@@ -487,7 +437,7 @@ void CTarvoHexEditBuffer::CheckInvariants() const
 {
 #ifndef NDEBUG
     assert(m_pieces.GetLength() == m_nLength);
-    assert(m_pieces.IsConsistent(m_nFile >= 0 ? m_nFileLength : 0));
+    assert(m_pieces.IsConsistent(m_file.IsOpen() ? m_nFileLength : 0));
 #endif
 }
 
@@ -694,21 +644,9 @@ uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t
             }
             else
             {
-                uint32_t nGot = 0;
-                while (nGot < nTake)
-                {
-                    const ssize_t nRead = pread(m_nFile, pDest + nCopied + nGot, nTake - nGot,
-                                                off_t(piece.m_nSource) + nInPiece + nGot);
-                    if (nRead < 0 && errno == EINTR)
-                    {
-                        continue;
-                    }
-                    if (nRead <= 0)
-                    {
-                        break;
-                    }
-                    nGot += static_cast<uint32_t>(nRead);
-                }
+                const int64_t nRead =
+                    m_file.ReadAt(pDest + nCopied, nTake, int64_t(piece.m_nSource) + nInPiece);
+                const uint32_t nGot = nRead > 0 ? static_cast<uint32_t>(nRead) : 0;
                 nCopied += nGot;
                 bShort = nGot < nTake;
             }
@@ -720,7 +658,7 @@ uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t
 // ---------------------------------------------------------------------------------------
 // Writing and saving
 
-bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo)
+bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo)
 {
     std::vector<uint8_t> block(kWriteBlock);
     uint32_t nPosition = nFrom;
@@ -733,10 +671,9 @@ bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo)
             ShowMessage(kSourceLostText);
             return false;
         }
-        int nError = 0;
-        if (!WriteAll(fd, block.data(), nGot, 0, false, nError))
+        if (!file.Write(block.data(), nGot))
         {
-            ShowMessage(WriteErrorText(nError));
+            ShowMessage(WriteErrorText(file.GetErrorNumber()));
             return false;
         }
         nPosition += nGot;
@@ -750,57 +687,52 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
     nTo = std::min(nTo, m_nLength);
     nFrom = std::min(nFrom, nTo);
     // Writing over the file the data is read from would destroy what is being written.
-    if (SameFile(m_nFile, path))
+    if (SameFile(m_file, path))
     {
         ShowMessage("File " + Quoted(path) + "\ris in use");
-        return false;
-    }
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (bAppend ? 0 : O_CREAT), 0666);
-    if (fd < 0)
-    {
-        ShowMessage("File " + Quoted(path) + FileErrorReason(errno, path, EReasonColumn::Write));
         return false;
     }
     // Nobody else may use it while it is written; it is cut only once the lock is held.
-    if (IsLockConflict(LockWholeFile(fd, EFileLock::Exclusive)))
+    using F = CPlatformFile;
+    CPlatformFile out;
+    bool bConflict = false;
+    const int nError =
+        OpenSharing(out, path, F::OpenWrite | F::OpenRegularOnly | (bAppend ? 0u : F::OpenCreate),
+                    F::EShare::None, bConflict);
+    if (nError != 0)
     {
-        close(fd);
-        ShowMessage("File " + Quoted(path) + "\ris in use");
+        ShowMessage("File " + Quoted(path) +
+                    (bConflict ? std::string("\ris in use")
+                               : OpenFailureReason(out, nError, path, EReasonColumn::Write)));
         return false;
     }
-    off_t nOldSize = 0;
-    if (bAppend)
+    const int64_t nOldSize = bAppend ? out.GetSize() : 0;
+    if (nOldSize < 0 || !(bAppend ? out.Seek(nOldSize) : out.SetSize(0)))
     {
-        nOldSize = lseek(fd, 0, SEEK_END);
-    }
-    else if (ftruncate(fd, 0) != 0)
-    {
-        const int nError = errno;
-        close(fd);
-        ShowMessage(WriteErrorText(nError));
+        ShowMessage(WriteErrorText(out.GetErrorNumber()));
         return false;
     }
-    if (!WriteRangeToFile(fd, nFrom, nTo))
+    if (!WriteRangeToFile(out, nFrom, nTo))
     {
         // An appended file keeps what it held before; a new one goes.
-        if (bAppend && nOldSize >= 0)
+        if (bAppend)
         {
-            (void)!ftruncate(fd, nOldSize);
-            close(fd);
+            out.SetSize(nOldSize);
+            out.Close();
         }
         else
         {
-            close(fd);
-            unlink(path.c_str());
+            out.Close();
+            RemoveFile(path);
         }
         return false;
     }
-    if (close(fd) != 0)
+    if (!out.Close())
     {
-        ShowMessage(WriteErrorText(errno));
+        ShowMessage(WriteErrorText(out.GetErrorNumber()));
         if (!bAppend)
         {
-            unlink(path.c_str());
+            RemoveFile(path);
         }
         return false;
     }
@@ -809,7 +741,7 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
 
 bool CTarvoHexEditBuffer::CanSaveInPlace() const
 {
-    if (m_nFile < 0 || m_bReadOnlyAccess || m_bSharedAccess || m_nLength != m_nFileLength)
+    if (!m_file.IsOpen() || m_bReadOnlyAccess || m_bSharedAccess || m_nLength != m_nFileLength)
     {
         return false;
     }
@@ -825,9 +757,8 @@ bool CTarvoHexEditBuffer::CanSaveInPlace() const
 
 bool CTarvoHexEditBuffer::CanReadEveryPiece() const
 {
-    struct stat info;
-    const uint64_t nSize =
-        m_nFile >= 0 && fstat(m_nFile, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    const int64_t nFileSize = m_file.IsOpen() ? m_file.GetSize() : 0;
+    const uint64_t nSize = nFileSize > 0 ? static_cast<uint64_t>(nFileSize) : 0;
     bool bReadable = true;
     m_pieces.VisitFrom(0,
                        [&](const SHexPiece& piece, uint64_t)
@@ -847,7 +778,6 @@ bool CTarvoHexEditBuffer::SaveInPlace()
 {
     std::vector<SOverwritten> overwritten;
     int nError = 0;
-    bool bFailed = false;
     m_pieces.VisitFrom(
         0,
         [&](const SHexPiece& piece, uint64_t nStart)
@@ -859,26 +789,33 @@ bool CTarvoHexEditBuffer::SaveInPlace()
             SOverwritten old;
             old.m_nPosition = static_cast<uint32_t>(nStart);
             old.m_old.resize(piece.m_nLength);
-            size_t nDone = 0;
-            if (!ReadAllAt(m_nFile, old.m_old.data(), piece.m_nLength, off_t(nStart), nError) ||
-                !WriteAll(m_nFile, piece.m_pData, piece.m_nLength, off_t(nStart), true, nError,
-                          &nDone))
+            const int64_t nRead = m_file.ReadAt(old.m_old.data(), piece.m_nLength, int64_t(nStart));
+            if (nRead != int64_t(piece.m_nLength))
             {
-                bFailed = true;
+                nError = nRead < 0 ? m_file.GetErrorNumber() : EIO;
+                return false;
             }
-            if (nDone > 0)
+            if (m_file.WriteAt(piece.m_pData, piece.m_nLength, int64_t(nStart)))
             {
-                old.m_old.resize(nDone);
+                overwritten.push_back(std::move(old));
+                return true;
+            }
+            nError = m_file.GetErrorNumber();
+            // A failed write may still have written a part of the run; what the file holds
+            // there now tells.
+            std::vector<uint8_t> now(piece.m_nLength);
+            if (m_file.ReadAt(now.data(), now.size(), int64_t(nStart)) != int64_t(now.size()) ||
+                now != old.m_old)
+            {
                 overwritten.push_back(std::move(old));
             }
-            return !bFailed;
+            return false;
         });
-    if (!bFailed && fsync(m_nFile) != 0 && errno != EINVAL)
+    if (nError == 0 && !m_file.Sync() && m_file.GetErrorNumber() != EINVAL)
     {
-        nError = errno;
-        bFailed = true;
+        nError = m_file.GetErrorNumber();
     }
-    if (!bFailed)
+    if (nError == 0)
     {
         return true;
     }
@@ -954,11 +891,10 @@ void CTarvoHexEditBuffer::DropRecords()
 
 void CTarvoHexEditBuffer::FinishSave()
 {
-    struct stat info;
-    if (fstat(m_nFile, &info) == 0)
+    const int64_t nSize = m_file.GetSize();
+    if (nSize >= 0)
     {
-        m_nFileLength =
-            static_cast<uint32_t>(std::min<uint64_t>(uint64_t(info.st_size), UINT32_MAX));
+        m_nFileLength = static_cast<uint32_t>(std::min<uint64_t>(uint64_t(nSize), UINT32_MAX));
     }
     m_nLength = m_nFileLength;
     DropRecords();
@@ -970,13 +906,12 @@ bool CTarvoHexEditBuffer::Save(const std::string& path)
 {
     m_pLastSender = nullptr;
     const std::string target = ResolveFinalLinks(path);
-    if (!m_bBackupFile && SameFile(m_nFile, target) && CanSaveInPlace())
+    if (!m_bBackupFile && SameFile(m_file, target) && CanSaveInPlace())
     {
         // Written in place, a file that another program cut short would keep a hole of
         // zeros where its tail was, and one it lengthened a tail that is not in the data.
         // Such a file is written whole instead (if its unchanged bytes can still be read).
-        struct stat info;
-        if (fstat(m_nFile, &info) == 0 && uint64_t(info.st_size) == m_nFileLength)
+        if (m_file.GetSize() == int64_t(m_nFileLength))
         {
             if (!SaveInPlace())
             {
@@ -996,52 +931,45 @@ bool CTarvoHexEditBuffer::Save(const std::string& path)
 bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::string& backupName,
                                      bool bMayLink, bool& bLinked)
 {
-    bLinked = bMayLink && link(target.c_str(), backupName.c_str()) == 0;
+    bLinked = bMayLink && LinkFile(target, backupName);
     if (bLinked)
     {
         return true;
     }
-    const int from = open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
+    using F = CPlatformFile;
+    CPlatformFile from;
+    SFileStatus status;
+    if (!from.Open(target, F::OpenRead | F::OpenRegularOnly) || !from.GetStatus(status))
     {
         return false;
     }
-    struct stat info;
-    int nError = 0;
-    const int to =
-        fstat(from, &info) == 0 ? CreateExclusiveFile(backupName, info.st_mode & 0777, nError) : -1;
-    if (to < 0)
+    CPlatformFile to;
+    if (!to.Open(backupName, F::OpenWrite | F::OpenCreateNew, F::EShare::All, status.nMode & 0777))
     {
-        close(from);
         return false;
     }
     std::vector<uint8_t> block(kWriteBlock);
-    off_t nPosition = 0;
+    int64_t nPosition = 0;
     bool bOk = true;
     for (;;)
     {
-        const ssize_t nRead = pread(from, block.data(), block.size(), nPosition);
-        if (nRead < 0 && errno == EINTR)
-        {
-            continue;
-        }
+        const int64_t nRead = from.ReadAt(block.data(), block.size(), nPosition);
         if (nRead <= 0)
         {
             bOk = nRead == 0;
             break;
         }
-        if (!WriteAll(to, block.data(), static_cast<size_t>(nRead), nPosition, true, nError))
+        if (!to.Write(block.data(), static_cast<size_t>(nRead)))
         {
             bOk = false;
             break;
         }
         nPosition += nRead;
     }
-    bOk = bOk && fsync(to) == 0;
-    close(from);
-    if (close(to) != 0 || !bOk)
+    bOk = bOk && to.Sync();
+    if (!to.Close() || !bOk)
     {
-        unlink(backupName.c_str());
+        RemoveFile(backupName);
         return false;
     }
     return true;
@@ -1049,20 +977,18 @@ bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::strin
 
 // The new data goes through the shared safe save, which gives the target its old owner,
 // mode and attributes, keeps hard links together, and copies over the target where a new
-// file cannot take its place. The buffer writes through a descriptor of its own on the
-// safe save's file: renamed into place, that file is the saved one, and the buffer goes
-// on reading (and holding its lock on) it. Until the commit the buffer reads the file it
-// read before.
+// file cannot take its place. Until the commit the buffer reads the file it read before;
+// then it reads the saved file.
 bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std::string& target)
 {
-    struct stat old;
-    const bool bExists = stat(target.c_str(), &old) == 0;
-    if (bExists && S_ISDIR(old.st_mode))
+    SFileStatus old;
+    const bool bExists = GetFileStatus(target, old);
+    if (bExists && old.type == EFileType::Folder)
     {
         ShowMessage("File " + Quoted(path) + "\ris a directory");
         return false;
     }
-    if (bExists && !S_ISREG(old.st_mode))
+    if (bExists && old.type != EFileType::Regular)
     {
         ShowMessage("File " + Quoted(path) + "\ris a special file");
         return false;
@@ -1075,7 +1001,7 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
     // A program that edits the target in place would go on writing into a file that no
     // longer has a name; the target is in use. (Our own exclusive lock is never in the way
     // of this probe: it is only taken when we are the one that may write.)
-    const bool bSameFile = SameFile(m_nFile, target);
+    const bool bSameFile = SameFile(m_file, target);
     const bool bOwnWritableFile = bSameFile && !m_bReadOnlyAccess && !m_bSharedAccess;
     if (bExists && !bOwnWritableFile && IsWriteLockedByOther(target))
     {
@@ -1090,22 +1016,15 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
     }
 
     CSafeSave save;
-    if (!save.Begin(path))
+    CPlatformFile written; // the safe save's file, which the buffer writes and keeps
+    if (!save.Begin(path) || !save.OpenTempFile(written))
     {
         ShowMessage("File " + Quoted(path) +
                     FileErrorReason(save.GetErrorNumber(), target, EReasonColumn::Write));
         return false;
     }
-    const int fd = fcntl(save.GetDescriptor(), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
+    if (!WriteRangeToFile(written, 0, m_nLength))
     {
-        ShowMessage(WriteErrorText(errno));
-        return false;
-    }
-    LockWholeFile(fd, EFileLock::Exclusive);
-    if (!WriteRangeToFile(fd, 0, m_nLength))
-    {
-        close(fd);
         return false; // the safe save removes its file
     }
 
@@ -1113,27 +1032,21 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
     const std::string backupName = target + ".bak";
     if (bExists && m_bBackupFile)
     {
-        struct stat info;
-        if (lstat(backupName.c_str(), &info) == 0 && unlink(backupName.c_str()) != 0)
+        SFileStatus previous;
+        if (GetFileStatus(backupName, previous, nullptr, false) && !RemoveFile(backupName))
         {
-            close(fd);
             ShowMessage("Could not remove previous backup file\r " + Quoted(backupName));
             return false;
         }
         // The safe save renames only a file that carries the target's owner and group, and
         // otherwise copies over the target, which would overwrite a backup that is a second
-        // name of it. So the owner is given here already, and where that is not allowed
-        // the backup is a copy.
-        bool bMayLink = save.GetRoute() == CSafeSave::ERoute::Rename;
-        struct stat own;
-        if (bMayLink && fstat(fd, &own) == 0 &&
-            (own.st_uid != old.st_uid || own.st_gid != old.st_gid))
-        {
-            bMayLink = fchown(fd, old.st_uid, old.st_gid) == 0;
-        }
+        // name of it. A file of another owner or group gets a copy for its backup.
+        SFileStatus own;
+        const bool bMayLink = save.GetRoute() == CSafeSave::ERoute::Rename &&
+                              written.GetStatus(own) && own.nOwner == old.nOwner &&
+                              own.nGroup == old.nGroup;
         if (!MakeBackup(target, backupName, bMayLink, bLinkedBackup))
         {
-            close(fd);
             ShowMessage("Could not create backup file\r " + Quoted(backupName));
             return false;
         }
@@ -1147,9 +1060,8 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
             // The target is as it was; a second name made for the backup goes again.
             if (bLinkedBackup)
             {
-                unlink(backupName.c_str());
+                RemoveFile(backupName);
             }
-            close(fd);
             ShowMessage(text);
             return false;
         }
@@ -1161,7 +1073,7 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
             // they no longer describe the data. The kept file holds exactly the data: it
             // becomes the file read, without the records, which cannot be undone over it.
             CloseFile();
-            m_nFile = fd;
+            m_file = std::move(written);
             m_nFileLength = m_nLength;
             m_bReadOnlyAccess = false;
             m_bSharedAccess = false;
@@ -1170,41 +1082,32 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
             SetModified(true);
             CheckInvariants();
         }
-        else
-        {
-            close(fd);
-        }
         ShowMessage(text);
         return false;
     }
 
+    // The saved file is opened afresh, with the lock that tells other programs it is being
+    // edited. Should that fail, the safe save's file (the saved one when it was renamed
+    // into place, a nameless copy of it otherwise) holds the same bytes.
     CloseFile();
     SOpenFile opened;
-    if (save.GetRoute() == CSafeSave::ERoute::CopyOver)
+    SFileStatus savedStatus;
+    SFileStatus openedStatus;
+    const bool bRenamed = save.GetRoute() == CSafeSave::ERoute::Rename;
+    if (OpenFile(target, opened, true) && opened.m_file.GetStatus(openedStatus) &&
+        (bRenamed ? written.GetStatus(savedStatus) : GetFileStatus(target, savedStatus)) &&
+        openedStatus.IsSameFile(savedStatus))
     {
-        // Copied over, the target kept its identity and is opened afresh. Should that fail,
-        // the safe save's file, which no longer has a name, holds the same bytes.
-        if (OpenFile(target, opened, true) && SameFile(opened.m_nFile, target))
-        {
-            close(fd);
-        }
-        else
-        {
-            if (opened.m_nFile >= 0)
-            {
-                close(opened.m_nFile);
-            }
-            opened = SOpenFile{};
-            opened.m_nFile = fd;
-        }
+        m_file = std::move(opened.m_file);
+        m_bReadOnlyAccess = opened.m_bReadOnlyAccess;
+        m_bSharedAccess = opened.m_bSharedAccess;
     }
     else
     {
-        opened.m_nFile = fd;
+        m_file = std::move(written);
+        m_bReadOnlyAccess = false;
+        m_bSharedAccess = false;
     }
-    m_nFile = opened.m_nFile;
-    m_bReadOnlyAccess = opened.m_bReadOnlyAccess;
-    m_bSharedAccess = opened.m_bSharedAccess;
     m_bReadOnly = false;
     m_strPath = path;
     m_strResolvedPath = target;

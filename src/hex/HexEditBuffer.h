@@ -18,6 +18,7 @@
 
 #include "hex/HexHints.h"
 #include "hex/HexPieceTree.h"
+#include "platform/File.h"
 
 #include <cstdint>
 #include <string>
@@ -109,7 +110,7 @@ public:
     void SetReadOnly(bool bReadOnly) { m_bReadOnly = bReadOnly; }
     bool IsReadOnly() const { return m_bReadOnly; }
 
-    bool IsFileOpen() const { return m_nFile >= 0; }
+    bool IsFileOpen() const { return m_file.IsOpen(); }
     bool HasReadOnlyAccess() const { return m_bReadOnlyAccess; }
     bool HasSharedAccess() const { return m_bSharedAccess; }
     const std::string& GetPath() const { return m_strPath; }
@@ -126,7 +127,7 @@ public:
 private:
     struct SOpenFile
     {
-        int m_nFile = -1;
+        CPlatformFile m_file;
         bool m_bReadOnlyAccess = false;
         bool m_bSharedAccess = false;
         uint32_t m_nLength = 0;
@@ -140,16 +141,16 @@ private:
     };
 
     bool OpenFile(const std::string& path, SOpenFile& opened, bool bQuiet = false);
-    void AdoptFile(const SOpenFile& opened, const std::string& path);
+    void AdoptFile(SOpenFile& opened, const std::string& path);
     void CloseFile();
     void ShowMessage(const std::string& strText) const;
     bool SaveInPlace();
     bool SaveThroughSafeSave(const std::string& path, const std::string& target);
     bool MakeBackup(const std::string& target, const std::string& backupName, bool bMayLink,
                     bool& bLinked);
-    // Writes data bytes [nFrom, nTo) at the descriptor's position; shows the message and
+    // Writes data bytes [nFrom, nTo) at the file's current position; shows the message and
     // returns false on a write error or when the data cannot be read back.
-    bool WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo);
+    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo);
     // Whether every file piece still lies within the open file.
     bool CanReadEveryPiece() const;
     void KeepOverwrittenBytes(std::vector<SOverwritten>& overwritten);
@@ -159,7 +160,8 @@ private:
     void UnapplyRecord(SHexChangeRecord& record);
     void CheckInvariants() const;
 
-    int m_nFile = -1;
+    // Mutable: reading the data reads the file, which records the error of a failed read.
+    mutable CPlatformFile m_file;
     std::string m_strPath;         // as opened
     std::string m_strResolvedPath; // with links followed: the file really read
     uint32_t m_nFileLength = 0;

@@ -39,8 +39,9 @@ bool Continues(const SHexPiece& piece, const SHexPiece& next)
 
 void CHexPieceTree::Clear()
 {
-    m_nodes.clear();
-    m_free.clear();
+    // The memory goes too: after a save that dropped many changes it would otherwise stay.
+    std::vector<SNode>().swap(m_nodes);
+    std::vector<int32_t>().swap(m_free);
     m_nRoot = kNone;
     m_nCount = 0;
 }

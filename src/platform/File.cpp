@@ -39,6 +39,8 @@ void FillStatus(const struct stat& st, SFileStatus& status)
     status.nLastAccessTime = Nanoseconds(st.st_atim);
     status.nMode = static_cast<unsigned>(st.st_mode & 07777);
     status.nLinks = static_cast<unsigned>(st.st_nlink);
+    status.nOwner = static_cast<unsigned>(st.st_uid);
+    status.nGroup = static_cast<unsigned>(st.st_gid);
     status.nDevice = static_cast<uint64_t>(st.st_dev);
     status.nFileNumber = static_cast<uint64_t>(st.st_ino);
 }
@@ -90,6 +92,22 @@ bool GetFileStatus(const std::string& path, SFileStatus& status, int* pError, bo
     if (pError)
         *pError = 0;
     return true;
+}
+
+bool RemoveFile(const std::string& path, int* pError)
+{
+    const bool bDone = ::unlink(path.c_str()) == 0;
+    if (pError)
+        *pError = bDone ? 0 : errno;
+    return bDone;
+}
+
+bool LinkFile(const std::string& existing, const std::string& newName, int* pError)
+{
+    const bool bDone = ::link(existing.c_str(), newName.c_str()) == 0;
+    if (pError)
+        *pError = bDone ? 0 : errno;
+    return bDone;
 }
 
 // ---- CPlatformFile ----

@@ -42,6 +42,8 @@ struct SFileStatus
     int64_t nLastAccessTime = 0; // nanoseconds since 1970-01-01 UTC
     unsigned nMode = 0;          // permission bits (07777)
     unsigned nLinks = 0;         // hard links to the file
+    unsigned nOwner = 0;         // the owning user and group (0 where the system has none)
+    unsigned nGroup = 0;
     // Identity: two names or descriptors with equal device and file numbers are one file.
     uint64_t nDevice = 0;
     uint64_t nFileNumber = 0;
@@ -57,6 +59,13 @@ struct SFileStatus
 // missing file gives false with ENOENT.
 bool GetFileStatus(const std::string& path, SFileStatus& status, int* pError = nullptr,
                    bool bFollowLinks = true);
+
+// Removes the name path (a symbolic link itself, not what it leads to). False with the error
+// number in *pError (when given).
+bool RemoveFile(const std::string& path, int* pError = nullptr);
+// Gives the existing file a second name (a hard link). False with the error number in
+// *pError (when given), for instance across file systems or where a file system has none.
+bool LinkFile(const std::string& existing, const std::string& newName, int* pError = nullptr);
 
 class CPlatformFolder;
 
