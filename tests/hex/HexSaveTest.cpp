@@ -132,12 +132,14 @@ TEST_F(HexSaveTest, SavingKeepsTheFilePermissions)
 TEST_F(HexSaveTest, BackupKeepsThePreviousContentsReplacingAnOlderBackup)
 {
     OpenWith("old");
+    const ino_t nInode = InodeOf(m_path);
     WriteFileBytes(m_path + ".bak", ToBytes("older"));
     m_buffer.SetBackupFile(true);
     Replace(0, "n"); // even a replacement goes through the temporary file with backups on
     ASSERT_TRUE(m_buffer.Save(m_path));
     EXPECT_EQ(ReadFileBytes(m_path), ToBytes("nld"));
     EXPECT_EQ(ReadFileBytes(m_path + ".bak"), ToBytes("old"));
+    EXPECT_EQ(InodeOf(m_path + ".bak"), nInode); // the old file itself, not a copy
     EXPECT_TRUE(TemporaryFilesIn(m_folder.Path()).empty());
 }
 
