@@ -5,6 +5,10 @@
 //   bench_hexsearch open FILE                 prints the median time of opening FILE, ms
 //   bench_hexsearch insert FILE               prints the median time of inserting one byte
 //                                             at 0 and undoing it, ms
+//   bench_hexsearch edits FILE                makes 100,000 one-byte changes spread over
+//                                             FILE, then prints the median time of one
+//                                             more change and its undo (us) and the time
+//                                             of undoing all 100,000 (s)
 #include "hex/HexEditBuffer.h"
 #include "hex/HexSearch.h"
 
@@ -48,7 +52,8 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
     {
-        std::fprintf(stderr, "usage: %s search FILE TEXT [back] | open FILE | insert FILE\n",
+        std::fprintf(stderr,
+                     "usage: %s search FILE TEXT [back] | open FILE | insert FILE | edits FILE\n",
                      argv[0]);
         return 2;
     }
@@ -109,6 +114,64 @@ int main(int argc, char** argv)
             samples.push_back(MsSince(start));
         }
         std::printf("%.4f\n", MedianMs(samples));
+        return 0;
+    }
+    if (mode == "edits")
+    {
+        CTarvoHexEditBuffer buffer;
+        buffer.SetMessageSink(&sink);
+        if (!buffer.Open(path))
+        {
+            return 1;
+        }
+        buffer.AttachFileData();
+        const uint32_t nLength = buffer.GetLength();
+        if (nLength < 1000000)
+        {
+            std::fprintf(stderr, "%s is too short to spread the changes over\n", path.c_str());
+            return 1;
+        }
+        // Replacements, insertions and deletions in turn, each its own record (sequence 0),
+        // at evenly spread places with a pseudo-random jitter.
+        constexpr uint32_t kChanges = 100000;
+        const uint32_t nStride = nLength / kChanges;
+        uint64_t nSeed = 88172645463325252ull;
+        const uint32_t kinds[] = {CTarvoHexEditBuffer::kReplace, CTarvoHexEditBuffer::kInsert,
+                                  CTarvoHexEditBuffer::kDelete};
+        for (uint32_t i = 0; i < kChanges; ++i)
+        {
+            nSeed ^= nSeed << 13;
+            nSeed ^= nSeed >> 7;
+            nSeed ^= nSeed << 17;
+            const uint32_t nOffset = i * nStride + static_cast<uint32_t>(nSeed % nStride);
+            const uint8_t byte = static_cast<uint8_t>(nSeed >> 32);
+            if (!buffer.Change(kinds[i % 3], nOffset, 1, &byte, 0, nullptr))
+            {
+                std::fprintf(stderr, "change %u at %u refused\n", i, nOffset);
+                return 1;
+            }
+        }
+        std::vector<double> samples;
+        const uint8_t byte = 0xA5;
+        for (int i = 0; i < 21; ++i)
+        {
+            const Clock::time_point start = Clock::now();
+            buffer.Change(CTarvoHexEditBuffer::kReplace, nLength / 2 + 7, 1, &byte, 0, nullptr);
+            buffer.Undo(nullptr, kChanges);
+            samples.push_back(MsSince(start) * 1000.0);
+        }
+        const Clock::time_point start = Clock::now();
+        for (int32_t nRecord = kChanges - 1; nRecord >= 0; --nRecord)
+        {
+            buffer.Undo(nullptr, nRecord);
+        }
+        const double nUndoSeconds = MsSince(start) / 1000.0;
+        if (buffer.IsModified() || buffer.GetPieceCount() != 1)
+        {
+            std::fprintf(stderr, "undoing every change left %zu pieces\n", buffer.GetPieceCount());
+            return 1;
+        }
+        std::printf("%.2f %.3f\n", MedianMs(samples), nUndoSeconds);
         return 0;
     }
     std::fprintf(stderr, "unknown mode %s\n", mode.c_str());

@@ -2,7 +2,8 @@
 # The hex buffer on huge.bin (1 GiB with the marker "Qz7#PbM!" near its end): a forward
 # search that finds the marker and a backward search for a text that is not there, each
 # as a whole process against `grep -c -F -a` in the same run; the peak memory of the
-# search; opening the file; one byte inserted at 0 and undone.
+# search; opening the file; one byte inserted at 0 and undone; one change and its undo
+# after 100,000 changes spread over the file, and undoing those 100,000.
 #   bench/hexsearch.sh CORPUS_FOLDER
 source "$(dirname "$0")/common.sh" "$@"
 
@@ -44,10 +45,12 @@ for ((i = 0; i < RUNS; i++)); do
     t_back+=("$t"); rss+=("$m")
     t_back_grep+=("$(LC_ALL=C peer_grep 'Qz7#PbM?' | cut -d' ' -f1)")
 done
-opens=() inserts=()
+opens=() inserts=() edits=() undos=()
 for ((i = 0; i < RUNS; i++)); do
     opens+=("$("$DRIVER" open "$FILE")")
     inserts+=("$("$DRIVER" insert "$FILE")")
+    read -r e u < <("$DRIVER" edits "$FILE")
+    edits+=("$e"); undos+=("$u")
 done
 
 m_fwd=$(median "${t_fwd[@]}"); m_fwd_grep=$(median "${t_fwd_grep[@]}")
@@ -59,3 +62,5 @@ echo "hexsearch-back: $(ratio "$m_back" "$m_back_grep") x (target <= 1.25)"
 echo "hexopen: $(median "${opens[@]}") ms (target <= 10)"
 echo "hexsearch-rss: $(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }') MiB (target <= 32)"
 echo "hexinsert: $(median "${inserts[@]}") ms (target <= 1)"
+echo "hexedit-after-100k: $(median "${edits[@]}") us (target <= 50)"
+echo "hexundo-100k: $(median "${undos[@]}") s (target <= 1)"

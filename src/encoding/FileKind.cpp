@@ -1,43 +1,41 @@
 #include "encoding/FileKind.h"
 
 #include "encoding/UniMemFile.h"
+#include "platform/File.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 int DetectFileKind(const std::string& path)
 {
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0)
+    SFileStatus status;
+    if (path.empty() || !GetFileStatus(path, status))
         return FileKindMissing;
     {
         UniMemFile file;
         if (file.OpenRead(path) && file.ReadBom())
             return FileKindText;
     }
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return FileKindMissing;
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    CPlatformFile file;
+    if (!file.Open(path, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
+    {
+        // A FIFO or device has no bytes to look at without waiting: the text loader says
+        // what it is.
+        return file.GetErrorText() == CPlatformFile::kNotRegularText ? FileKindText
+                                                                     : FileKindMissing;
+    }
+    file.AdviseSequential();
     int kind = FileKindText;
     char block[4096];
     for (;;)
     {
-        ssize_t got;
-        do
-            got = read(fd, block, sizeof block);
-        while (got < 0 && errno == EINTR);
+        const int64_t got = file.Read(block, sizeof block);
         if (got > 0 && std::memchr(block, 0, static_cast<size_t>(got)))
         {
             kind = FileKindBinary;
             break;
         }
-        if (got < static_cast<ssize_t>(sizeof block))
+        if (got < static_cast<int64_t>(sizeof block))
             break;
     }
-    close(fd);
     return kind;
 }

@@ -11,9 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -226,29 +224,13 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
     file.SetCodePage(m_nCodePage);
 
     CSafeSave safe;
-    int syncFd = -1;
-    auto closeSync = [&syncFd]()
-    {
-        if (syncFd >= 0)
-            ::close(syncFd);
-        syncFd = -1;
-    };
+    CPlatformFile target;
     if (bDirect)
     {
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0)
+        if (!target.Open(path, CPlatformFile::OpenReadWrite | CPlatformFile::OpenCreate |
+                                   CPlatformFile::OpenTruncate))
         {
-            errorText = GetSystemErrorText(errno);
-            return true;
-        }
-        syncFd = ::dup(fd);
-        if (syncFd < 0 || !file.OpenDescriptor(fd, path))
-        {
-            errorText =
-                syncFd < 0 ? GetSystemErrorText(errno) : ErrorTextOf(file.GetLastFileError());
-            if (syncFd < 0)
-                ::close(fd);
-            closeSync();
+            errorText = target.GetErrorText();
             return true;
         }
     }
@@ -259,12 +241,16 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
             errorText = safe.GetError();
             return true;
         }
-        const int fd = ::dup(safe.GetDescriptor());
-        if (fd < 0 || !file.OpenDescriptor(fd, safe.GetTempPath()))
+        if (!safe.OpenTempFile(target))
         {
-            errorText = fd < 0 ? GetSystemErrorText(errno) : ErrorTextOf(file.GetLastFileError());
+            errorText = safe.GetError();
             return true;
         }
+    }
+    if (!file.OpenFile(std::move(target), bDirect ? path : safe.GetTempPath()))
+    {
+        errorText = ErrorTextOf(file.GetLastFileError());
+        return true;
     }
 
     const int bomBytes[] = {0, 2, 2, 3};
@@ -280,26 +266,29 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
     chunk.reserve(kChunkBytes + 64);
     // Visited, not indexed: saving a file that was only opened makes no line records.
     int i = 0;
-    m_aLines.VisitLines(0, lineCount, [&](const CTarvoTextLineInfo& line)
-    {
-        ++i;
-        if (!bOk)
-            return;
-        chunk.append(line.pcLine, static_cast<size_t>(line.nLength));
-        if (nLineEndMode == 0)
-            chunk.append(line.pcLine + line.nLength, static_cast<size_t>(line.nEolLength));
-        else if (i < lineCount)
-            chunk.append(eol, eolLength);
-        if (chunk.size() >= kChunkBytes)
-        {
-            bOk = file.WriteText(chunk);
-            chunk.clear();
-        }
-    });
+    m_aLines.VisitLines(0, lineCount,
+                        [&](const CTarvoTextLineInfo& line)
+                        {
+                            ++i;
+                            if (!bOk)
+                                return;
+                            chunk.append(line.pcLine, static_cast<size_t>(line.nLength));
+                            if (nLineEndMode == 0)
+                                chunk.append(line.pcLine + line.nLength,
+                                             static_cast<size_t>(line.nEolLength));
+                            else if (i < lineCount)
+                                chunk.append(eol, eolLength);
+                            if (chunk.size() >= kChunkBytes)
+                            {
+                                bOk = file.WriteText(chunk);
+                                chunk.clear();
+                            }
+                        });
     if (bOk && !chunk.empty())
         bOk = file.WriteText(chunk);
     const int nLost = file.GetTextStats().nLostCount;
-    bOk = bOk && file.Flush();
+    // A direct save has no commit to sync the file: it is synced here.
+    bOk = bOk && (bDirect ? file.Sync() : file.Flush());
     if (!bOk)
         errorText = ErrorTextOf(file.GetLastFileError());
     file.Close();
@@ -308,16 +297,7 @@ bool CTarvoTextEditBufferEx::SaveFile(const std::string& path, bool bDirect, std
         bOk = false;
         errorText = ErrorTextOf(file.GetLastFileError());
     }
-    if (bDirect)
-    {
-        if (bOk && ::fsync(syncFd) != 0)
-        {
-            bOk = false;
-            errorText = GetSystemErrorText(errno);
-        }
-        closeSync();
-    }
-    else if (bOk && !safe.Commit())
+    if (bOk && !bDirect && !safe.Commit())
     {
         bOk = false;
         errorText = safe.GetError();

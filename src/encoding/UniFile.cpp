@@ -1,9 +1,7 @@
 #include "encoding/UniFile.h"
 
+#include "platform/File.h"
 #include "platform/SystemInfo.h"
-
-#include <cerrno>
-#include <sys/stat.h>
 
 int DetectByteOrderMark(const unsigned char* bytes, size_t count, int* pEncoding)
 {
@@ -35,17 +33,17 @@ void UniLocalFile::SetEncoding(int nEncoding)
     m_nCharSize = nEncoding == EncodingUcs2Le || nEncoding == EncodingUcs2Be ? 2 : 1;
 }
 
-bool UniLocalFile::FetchStatus(int fd)
+bool UniLocalFile::FetchStatus(CPlatformFile& file)
 {
     m_lastError.Clear();
     m_strFileName = m_strFullPath;
-    struct stat st;
-    if (fstat(fd, &st) != 0)
+    const int64_t nSize = file.GetSize();
+    if (nSize < 0)
     {
-        SetSystemError("GetFileSize", errno);
+        SetSystemError("GetFileSize", file.GetErrorNumber());
         return false;
     }
-    m_nFileSize = st.st_size;
+    m_nFileSize = nSize;
     m_nStatusFetched = 1;
     return true;
 }
@@ -53,14 +51,15 @@ bool UniLocalFile::FetchStatus(int fd)
 bool UniLocalFile::FetchStatus()
 {
     m_lastError.Clear();
-    struct stat st;
-    if (stat(m_strFullPath.c_str(), &st) != 0)
+    SFileStatus status;
+    int nError = 0;
+    if (!GetFileStatus(m_strFullPath, status, &nError))
     {
         // The error number says why (missing, no permission), so it is kept.
-        SetSystemError("_tstati64", errno);
+        SetSystemError("_tstati64", nError);
         return false;
     }
-    m_nFileSize = st.st_size;
+    m_nFileSize = status.nSize;
     m_nStatusFetched = 1;
     return true;
 }

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+class CPlatformFile;
+
 enum EncodingKind : int32_t
 {
     EncodingNone = 0,   // 8-bit text in a code page, no byte-order mark
@@ -107,8 +109,8 @@ public:
     bool IsBomRead() const { return m_bBomRead; }
     int64_t GetFileSize() const { return m_nFileSize; }
 
-    // Status of an open descriptor: full name and size. Failure: "GetFileSize" with errno.
-    bool FetchStatus(int fd);
+    // Status of an open file: full name and size. Failure: "GetFileSize" with errno.
+    bool FetchStatus(CPlatformFile& file);
     // Status by path: the size. Failure: "_tstati64" with errno.
     bool FetchStatus();
     void SetSystemError(const std::string& callName, int nError);

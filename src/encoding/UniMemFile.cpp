@@ -7,9 +7,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -137,28 +134,21 @@ bool UniMemFile::DoOpen(const std::string& path, bool bWrite)
     m_lastError.Clear();
     m_strFullPath = path;
     m_strFileName = path;
-    // Non-blocking, so that naming a FIFO cannot hang the program; regular files ignore it.
-    m_fd = open(path.c_str(), (bWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
-    if (m_fd < 0)
+    // Regular files only, opened without blocking, so that naming a FIFO cannot hang the
+    // program.
+    if (!m_file.Open(path, (bWrite ? CPlatformFile::OpenReadWrite : CPlatformFile::OpenRead) |
+                               CPlatformFile::OpenRegularOnly))
     {
-        SetSystemError("CreateFile", errno);
+        if (m_file.GetErrorText() == CPlatformFile::kNotRegularText)
+            SetCustomError(CPlatformFile::kNotRegularText);
+        else
+            SetSystemError("CreateFile", m_file.GetErrorNumber());
         return false;
     }
     m_nLineNumber = 0;
     if (!FetchOpenStatus())
         return false;
     m_nLineNumber = -1;
-    struct stat st;
-    if (fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode))
-    {
-        SetSystemError("CreateFile", EISDIR);
-        return false;
-    }
-    if (fstat(m_fd, &st) == 0 && !S_ISREG(st.st_mode))
-    {
-        SetCustomError("Not a regular file");
-        return false;
-    }
     if (m_nFileSize >= MaxFileSize)
     {
         SetCustomError("UniMemFile cannot handle files over 2 gigabytes");
@@ -166,20 +156,18 @@ bool UniMemFile::DoOpen(const std::string& path, bool bWrite)
     }
     m_nLineNumber = 0;
     if (m_nFileSize > 0)
-        posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        m_file.AdviseSequential();
     return true;
 }
 
 bool UniMemFile::FetchOpenStatus()
 {
-    return IsOpen() && m_fd >= 0 && FetchStatus(m_fd);
+    return IsOpen() && m_file.IsOpen() && FetchStatus(m_file);
 }
 
 void UniMemFile::Close()
 {
-    if (m_fd >= 0)
-        close(m_fd);
-    m_fd = -1;
+    m_file.Close();
     m_window.reset();
     m_nCapacity = m_nFill = m_nPos = 0;
     m_nWindowOffset = m_nTextStart = 0;
@@ -195,7 +183,7 @@ void UniMemFile::Close()
 bool UniMemFile::ReadMore()
 {
     int64_t readOffset = m_nWindowOffset + static_cast<int64_t>(m_nFill);
-    if (m_bReadFailed || m_fd < 0 || readOffset >= m_nFileSize)
+    if (m_bReadFailed || !m_file.IsOpen() || readOffset >= m_nFileSize)
         return false;
     if (m_nPos > 0)
     {
@@ -217,14 +205,11 @@ bool UniMemFile::ReadMore()
     }
     size_t want = static_cast<size_t>(
         std::min<int64_t>(static_cast<int64_t>(m_nCapacity - m_nFill), m_nFileSize - readOffset));
-    ssize_t got;
-    do
-        got = pread(m_fd, m_window.get() + m_nFill, want, readOffset);
-    while (got < 0 && errno == EINTR);
+    const int64_t got = m_file.ReadAt(m_window.get() + m_nFill, want, readOffset);
     if (got < 0)
     {
         m_bReadFailed = true;
-        SetSystemError("ReadFile", errno);
+        SetSystemError("ReadFile", m_file.GetErrorNumber());
         return false;
     }
     if (got == 0)

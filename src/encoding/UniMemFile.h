@@ -18,6 +18,7 @@
 //     file.GetTextStats() has the ending, zero and loss counts.
 
 #include "encoding/UniFile.h"
+#include "platform/File.h"
 
 #include <memory>
 
@@ -108,7 +109,7 @@ private:
     bool ReadLineCodePage(std::string& text, std::string& ending);
     bool ReadLineUnicode(std::string& text, std::string& ending);
 
-    int m_fd = -1;
+    CPlatformFile m_file;
     std::unique_ptr<char[]> m_window;
     size_t m_nCapacity = 0;
     size_t m_nFill = 0;          // bytes of the window that hold file data
@@ -116,6 +117,6 @@ private:
     int64_t m_nWindowOffset = 0; // file offset of the window's first byte
     int64_t m_nTextStart = 0;    // file offset of the text, after the mark
     bool m_bReadFailed = false;
-    std::u16string m_wide; // scratch for the Unicode lines
+    std::u16string m_wide;                // scratch for the Unicode lines
     std::string m_viewText, m_viewEnding; // the converted line handed out by ReadLineView
 };

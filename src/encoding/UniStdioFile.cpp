@@ -4,13 +4,34 @@
 #include "platform/CodePageConv.h"
 
 #include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
 
 namespace
 {
 constexpr int64_t MaxFileSize = int64_t(1) << 32;
+// Small writes (a line at a time) are gathered up to this size; larger ones go straight
+// to the file.
+constexpr size_t kBufferBytes = 64 * 1024;
+
+// The open flags of a stdio mode, or 0 for a mode this class does not take.
+unsigned FlagsOfMode(const char* mode)
+{
+    std::string letters;
+    for (const char* p = mode; *p; ++p)
+        if (*p != 'b')
+            letters += *p;
+    if (letters == "r")
+        return CPlatformFile::OpenRead;
+    if (letters == "r+")
+        return CPlatformFile::OpenReadWrite;
+    if (letters == "w")
+        return CPlatformFile::OpenWrite | CPlatformFile::OpenCreate | CPlatformFile::OpenTruncate;
+    if (letters == "w+")
+        return CPlatformFile::OpenReadWrite | CPlatformFile::OpenCreate |
+               CPlatformFile::OpenTruncate;
+    return 0;
 }
+} // namespace
 
 UniStdioFile::~UniStdioFile()
 {
@@ -33,19 +54,16 @@ bool UniStdioFile::Open(const std::string& path, const char* mode)
     return false;
 }
 
-bool UniStdioFile::OpenDescriptor(int fd, const std::string& path)
+bool UniStdioFile::OpenFile(CPlatformFile&& file, const std::string& path)
 {
     Close();
     m_lastError.Clear();
     m_strFullPath = path;
     m_strFileName = path;
-    m_pStream = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
-    if (!m_pStream)
+    m_file = std::move(file);
+    if (!m_file.IsOpen())
     {
-        const int nError = fd >= 0 ? errno : EBADF;
-        if (fd >= 0)
-            ::close(fd);
-        SetSystemError("_tfdopen", nError);
+        SetSystemError("_tfdopen", EBADF);
         Close();
         return false;
     }
@@ -71,16 +89,22 @@ bool UniStdioFile::DoOpen(const std::string& path, const char* mode)
         SetCustomError("UniStdioFile cannot handle files over 4 gigabytes");
         return false;
     }
-    m_pStream = std::fopen(path.c_str(), mode);
-    if (!m_pStream)
+    const unsigned nFlags = FlagsOfMode(mode);
+    if (nFlags == 0)
     {
-        SetSystemError("_tfopen", errno);
+        SetSystemError("_tfopen", EINVAL);
         return false;
     }
-    struct stat st;
-    if (fstat(fileno(m_pStream), &st) == 0 && S_ISDIR(st.st_mode))
+    // A folder is refused before it could be opened (and, for writing, truncated).
+    SFileStatus status;
+    if (GetFileStatus(path, status) && status.type == EFileType::Folder)
     {
         SetSystemError("_tfopen", EISDIR);
+        return false;
+    }
+    if (!m_file.Open(path, nFlags))
+    {
+        SetSystemError("_tfopen", m_file.GetErrorNumber());
         return false;
     }
     m_lastError.Clear();
@@ -97,27 +121,28 @@ bool UniStdioFile::FetchOpenStatus()
 
 void UniStdioFile::Close()
 {
-    if (m_pStream)
+    if (m_file.IsOpen())
     {
-        if (std::fclose(m_pStream) != 0)
-            SetSystemError("fclose", errno);
-        m_pStream = nullptr;
+        FlushBuffer("fclose");
+        if (!m_file.Close())
+            SetSystemError("fclose", m_file.GetErrorNumber());
     }
+    m_buffer.clear();
+    m_nPosition = 0;
     ResetCommonState();
     m_nBomBytes = 0;
 }
 
 bool UniStdioFile::ReadBom()
 {
-    if (!IsOpen())
+    if (!IsOpen() || !FlushBuffer("fflush"))
         return false;
     unsigned char bytes[3];
-    std::rewind(m_pStream);
-    size_t count = std::fread(bytes, 1, sizeof bytes, m_pStream);
+    const int64_t count = m_file.ReadAt(bytes, sizeof bytes, 0);
     int nEncoding = m_nEncoding;
-    int nMark = DetectByteOrderMark(bytes, count, &nEncoding);
+    int nMark = DetectByteOrderMark(bytes, count > 0 ? static_cast<size_t>(count) : 0, &nEncoding);
     SetEncoding(nEncoding);
-    std::fseek(m_pStream, nMark, SEEK_SET);
+    m_nPosition = nMark;
     m_nBomBytes = nMark;
     m_bBomRead = true;
     return nMark > 0;
@@ -145,24 +170,56 @@ int UniStdioFile::WriteBom()
     default:
         break;
     }
-    std::rewind(m_pStream);
-    m_nBomBytes = count ? static_cast<int>(std::fwrite(mark, 1, count, m_pStream)) : 0;
+    if (!FlushBuffer("fflush"))
+        return 0;
+    m_nPosition = 0;
+    m_nBomBytes = count && WriteBytes(mark, count) ? static_cast<int>(count) : 0;
     return m_nBomBytes;
 }
 
 int64_t UniStdioFile::GetPosition() const
 {
-    return m_pStream ? static_cast<int64_t>(ftello(m_pStream)) : 0;
+    return IsOpen() ? m_nPosition + static_cast<int64_t>(m_buffer.size()) : 0;
+}
+
+bool UniStdioFile::FlushBuffer(const char* callName)
+{
+    if (m_buffer.empty())
+        return true;
+    const bool bOk = m_file.WriteAt(m_buffer.data(), m_buffer.size(), m_nPosition);
+    if (bOk)
+        m_nPosition += static_cast<int64_t>(m_buffer.size());
+    else
+        SetSystemError(callName, m_file.GetErrorNumber());
+    m_buffer.clear();
+    return bOk;
 }
 
 bool UniStdioFile::WriteBytes(const char* bytes, size_t count)
 {
     if (count == 0)
         return true;
-    if (std::fwrite(bytes, 1, count, m_pStream) == count)
+    if (m_buffer.size() + count <= kBufferBytes)
+    {
+        if (m_buffer.capacity() < kBufferBytes)
+            m_buffer.reserve(kBufferBytes);
+        m_buffer.append(bytes, count);
         return true;
-    SetSystemError("fwrite", errno ? errno : EIO);
-    return false;
+    }
+    if (!FlushBuffer("fwrite"))
+        return false;
+    if (count < kBufferBytes)
+    {
+        m_buffer.append(bytes, count);
+        return true;
+    }
+    if (!m_file.WriteAt(bytes, count, m_nPosition))
+    {
+        SetSystemError("fwrite", m_file.GetErrorNumber());
+        return false;
+    }
+    m_nPosition += static_cast<int64_t>(count);
+    return true;
 }
 
 bool UniStdioFile::WriteText(const char* text, size_t length)
@@ -187,8 +244,15 @@ bool UniStdioFile::Flush()
 {
     if (!IsOpen())
         return false;
-    if (std::fflush(m_pStream) == 0)
+    return FlushBuffer("fflush");
+}
+
+bool UniStdioFile::Sync()
+{
+    if (!Flush())
+        return false;
+    if (m_file.Sync())
         return true;
-    SetSystemError("fflush", errno);
+    SetSystemError("fsync", m_file.GetErrorNumber());
     return false;
 }

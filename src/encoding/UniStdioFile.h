@@ -1,5 +1,5 @@
 #pragma once
-// Writing an encoded text file through a buffered stream.
+// Writing an encoded text file through a buffer of its own.
 //
 // The encoding and code page are set before opening and survive Close(), so one object
 // can write several files in the same form. Typical use:
@@ -13,8 +13,7 @@
 // GetTextStats().nLostCount counts the characters that the file's form could not hold.
 
 #include "encoding/UniFile.h"
-
-#include <cstdio>
+#include "platform/File.h"
 
 class UniStdioFile : public UniLocalFile
 {
@@ -29,18 +28,20 @@ public:
     bool OpenWrite(const std::string& path) { return Open(path, "w+b"); }
     // OpenWrite, then UTF-8.
     bool OpenWriteUtf8(const std::string& path);
-    // Opens with a stdio mode. Failures: an empty path, "UniStdioFile cannot handle files
-    // over 4 gigabytes" (checked before the stream is opened, so an existing file is never
-    // truncated by a refused open), "_tfopen" with errno.
+    // Opens with a stdio mode: "r", "r+", "w" or "w+", each with or without "b" (the file
+    // is always binary). Failures: an empty path, "UniStdioFile cannot handle files over 4
+    // gigabytes" (checked before the file is opened, so an existing file is never truncated
+    // by a refused open), "_tfopen" with errno (EINVAL for another mode).
     bool Open(const std::string& path, const char* mode);
-    // Writes to a descriptor the caller opened for writing (a temporary file created
-    // exclusively, say), so that the file is never reopened by name; `path` is only
-    // remembered. The object owns the descriptor from then on, also when this fails
-    // ("_tfdopen" with errno).
-    bool OpenDescriptor(int fd, const std::string& path);
-    // Closes the stream. A failed final flush is recorded as "fclose" with errno.
+    // Writes to a file the caller opened for writing (a temporary file created exclusively,
+    // say), so that the file is never reopened by name; `path` is only remembered. The
+    // object owns the file from then on, also when this fails ("_tfdopen" with EBADF for a
+    // file that is not open).
+    bool OpenFile(CPlatformFile&& file, const std::string& path);
+    // Writes out the buffer and closes the file. A failure of either is recorded as
+    // "fclose" with errno.
     void Close() override;
-    bool IsOpen() const override { return m_pStream != nullptr; }
+    bool IsOpen() const override { return m_file.IsOpen(); }
     // When closed: the status by path. When open: false.
     bool FetchOpenStatus();
 
@@ -62,12 +63,18 @@ public:
     // Pushes the buffered bytes to the file. False (recorded as "fflush") when that fails,
     // for example on a full disk.
     bool Flush();
+    // Flush, then brings the file's data to the disk. False (recorded as "fsync") when the
+    // system cannot.
+    bool Sync();
 
 private:
     bool DoOpen(const std::string& path, const char* mode);
     bool WriteBytes(const char* bytes, size_t count);
+    bool FlushBuffer(const char* callName);
 
-    FILE* m_pStream = nullptr;
+    CPlatformFile m_file;
+    int64_t m_nPosition = 0; // where the buffered bytes go
+    std::string m_buffer;
     int m_nBomBytes = 0;
     std::string m_conversion; // reused conversion buffer
 };

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "patterns/Regex.h"
 #include "platform/AsciiCase.h"
 #include "platform/CancelEvent.h"
+#include "platform/File.h"
 #include "platform/FolderList.h"
 
 namespace
@@ -29,8 +27,7 @@ bool ContainsText(const char* line, size_t length, const std::string& needle)
 
 CFindInFiles::CFindInFiles(CFindInFilesCallback& callback, const CFindInFilesOptions& options)
     : m_callback(callback), m_options(options), m_lineBuffer(kLineBufferSize),
-      m_foldBuffer(kLineBufferSize), m_readBuffer(kReadBufferSize),
-      m_foldBlock(kReadBufferSize)
+      m_foldBuffer(kLineBufferSize), m_readBuffer(kReadBufferSize), m_foldBlock(kReadBufferSize)
 {
 }
 
@@ -39,7 +36,8 @@ CFindInFiles::~CFindInFiles()
     RegexFree(m_pRegex);
 }
 
-void CFindInFiles::Search(const std::string& searchText, void* pUserValue, const CCancelEvent& cancel)
+void CFindInFiles::Search(const std::string& searchText, void* pUserValue,
+                          const CCancelEvent& cancel)
 {
     m_pUserValue = pUserValue;
     const bool bMatchCase = (m_options.m_dwFlags & CFindInFilesOptions::FlagMatchCase) != 0;
@@ -64,18 +62,27 @@ void CFindInFiles::Search(const std::string& searchText, void* pUserValue, const
     {
         if (cancel.IsSet())
             break;
-        struct stat st;
-        if (location.empty() || ::stat(location.c_str(), &st) != 0)
+        SFileStatus status;
+        if (location.empty() || !GetFileStatus(location, status))
             continue;
-        if (S_ISDIR(st.st_mode))
-            WalkFolder(location, cancel);
+        if (status.type == EFileType::Folder)
+        {
+            CPlatformFolder folder;
+            if (folder.Open(location))
+                WalkFolder(folder, location, cancel);
+        }
         else
-            SearchFile(location, cancel);
+        {
+            CPlatformFile file;
+            if (file.Open(location, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
+                SearchFile(file, location, cancel);
+        }
     }
     m_callback.OnEnd(cancel.IsSet());
 }
 
-void CFindInFiles::WalkFolder(const std::string& folder, const CCancelEvent& cancel)
+void CFindInFiles::WalkFolder(CPlatformFolder& open, const std::string& folder,
+                              const CCancelEvent& cancel)
 {
     std::string prefix = folder;
     while (prefix.size() > 1 && (prefix.back() == '/' || prefix.back() == '\\'))
@@ -84,7 +91,7 @@ void CFindInFiles::WalkFolder(const std::string& folder, const CCancelEvent& can
         prefix += '/';
 
     std::vector<SFolderEntry> entries;
-    if (!ListFolder(prefix, entries))
+    if (!open.List(entries))
         return;
 
     // Each pattern lists the folder in turn, so an entry matched by two patterns is
@@ -105,8 +112,13 @@ void CFindInFiles::WalkFolder(const std::string& folder, const CCancelEvent& can
                     break;
                 if (entry.bFolder || entry.bLinkToFolder)
                     continue;
-                if (MatchWildcard(pattern.c_str(), entry.strName.c_str()))
-                    SearchFile(prefix + entry.strName, cancel);
+                if (!MatchWildcard(pattern.c_str(), entry.strName.c_str()))
+                    continue;
+                // A FIFO, socket or device is skipped like a file that cannot be read.
+                CPlatformFile file;
+                if (file.OpenIn(open, entry.strName,
+                                CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
+                    SearchFile(file, prefix + entry.strName, cancel);
             }
         }
         start = end + 1;
@@ -118,8 +130,10 @@ void CFindInFiles::WalkFolder(const std::string& folder, const CCancelEvent& can
     {
         if (cancel.IsSet())
             break;
-        if (entry.bFolder)
-            WalkFolder(prefix + entry.strName, cancel);
+        // Opened through this folder, not by path, so that no depth is too deep.
+        CPlatformFolder sub;
+        if (entry.bFolder && sub.OpenIn(open, entry.strName))
+            WalkFolder(sub, prefix + entry.strName, cancel);
     }
 }
 
@@ -148,20 +162,10 @@ bool CFindInFiles::LineMatches(int nLength)
     return ContainsText(text, static_cast<size_t>(nText), m_strNeedle);
 }
 
-void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cancel)
+void CFindInFiles::SearchFile(CPlatformFile& file, const std::string& path,
+                              const CCancelEvent& cancel)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
-    {
-        ::close(fd);
-        return;
-    }
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
+    file.AdviseSequential();
     const bool bMatchCase = (m_options.m_dwFlags & CFindInFilesOptions::FlagMatchCase) != 0;
     char* line = m_lineBuffer.data();
     char* block = m_readBuffer.data();
@@ -172,17 +176,20 @@ void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cance
     bool bFileReported = false;
     bool bStop = false;
 
-    auto report = [&](const char* text, int nTextLength) {
+    auto report = [&](const char* text, int nTextLength)
+    {
         ++m_nMatchCount;
         if (!bFileReported)
         {
             m_callback.OnFile(path);
             bFileReported = true;
         }
-        m_callback.OnLine(path, nLineNumber, std::string_view(text, static_cast<size_t>(nTextLength)));
+        m_callback.OnLine(path, nLineNumber,
+                          std::string_view(text, static_cast<size_t>(nTextLength)));
     };
     // A line assembled in the line buffer (it spanned blocks, was cut, or ends the file).
-    auto finishBufferedLine = [&]() {
+    auto finishBufferedLine = [&]()
+    {
         ++nLineNumber;
         line[nLength] = '\0';
         if (LineMatches(nLength))
@@ -194,7 +201,7 @@ void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cance
 
     for (;;)
     {
-        ssize_t nRead = ::read(fd, block, kReadBufferSize);
+        const int64_t nRead = file.Read(block, kReadBufferSize);
         if (nRead <= 0)
             break; // the end, or a read error: what was read is still searched below
         // Every carriage return is dropped wherever it stands.
@@ -250,8 +257,10 @@ void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cance
             {
                 const void* hit = m_strNeedle.empty()
                                       ? search + offset
-                                      : ::memmem(search + offset, nBlock - offset, m_strNeedle.data(), m_strNeedle.size());
-                nextHit = hit ? static_cast<size_t>(static_cast<const char*>(hit) - search) : nBlock;
+                                      : ::memmem(search + offset, nBlock - offset,
+                                                 m_strNeedle.data(), m_strNeedle.size());
+                nextHit =
+                    hit ? static_cast<size_t>(static_cast<const char*>(hit) - search) : nBlock;
                 bHitKnown = true;
             }
             ++nLineNumber;
@@ -277,5 +286,4 @@ void CFindInFiles::SearchFile(const std::string& path, const CCancelEvent& cance
     }
     if (!bStop && nLength > 0)
         finishBufferedLine();
-    ::close(fd);
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 class CCancelEvent;
+class CPlatformFile;
+class CPlatformFolder;
 struct RegexProgram;
 
 class CFindInFilesOptions
@@ -24,9 +26,9 @@ public:
     virtual ~CFindInFilesOptions() = default;
 
     uint32_t m_dwFlags = FlagSubfolders;
-    std::string m_strSearch;                // the text or expression
-    std::string m_strFileTypes = "*.*";     // patterns separated by ";"
-    std::vector<std::string> m_locations;   // folders or single files, searched in order
+    std::string m_strSearch;              // the text or expression
+    std::string m_strFileTypes = "*.*";   // patterns separated by ";"
+    std::vector<std::string> m_locations; // folders or single files, searched in order
 };
 
 // Receives the results. Every call happens on the searching thread, in walk order.
@@ -65,16 +67,20 @@ public:
     // line and a set such as "[^a-z]" never matches the line break.
     //
     // Folders are walked with their entries in name order; with the subfolder flag,
-    // subfolders follow depth first. Symbolic links to folders are not walked into (a link
-    // to an ancestor would never end); linked files are searched.
+    // subfolders follow depth first, each opened through its parent so that depth is no
+    // limit. Symbolic links to folders are not walked into (a link to an ancestor would
+    // never end); linked files are searched. Only regular files are read, and none is
+    // opened in a way that could wait: a FIFO, socket or device, in a folder or given as a
+    // location, is skipped like a file that cannot be read.
     void Search(const std::string& searchText, void* pUserValue, const CCancelEvent& cancel);
 
     int GetMatchCount() const { return m_nMatchCount; }
     void* GetUserValue() const { return m_pUserValue; }
 
 private:
-    void WalkFolder(const std::string& folder, const CCancelEvent& cancel);
-    void SearchFile(const std::string& path, const CCancelEvent& cancel);
+    void WalkFolder(CPlatformFolder& open, const std::string& folder, const CCancelEvent& cancel);
+    // Searches an open file; path is what the results name it.
+    void SearchFile(CPlatformFile& file, const std::string& path, const CCancelEvent& cancel);
     bool LineMatches(int nLength);
 
     CFindInFilesCallback& m_callback;

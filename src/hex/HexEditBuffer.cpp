@@ -1,18 +1,16 @@
 #include "hex/HexEditBuffer.h"
 
+#include "platform/File.h"
 #include "platform/FileLock.h"
 #include "platform/Folders.h"
+#include "platform/SafeSave.h"
 #include "platform/TempFile.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -31,11 +29,16 @@ enum class EReasonColumn
     Write,
 };
 
-bool IsReadOnlyFile(const std::string& path, const struct stat& info)
+bool IsReadOnlyFile(const std::string& path, const SFileStatus& status)
 {
     // The permission bits count even for a user who could override them, as a
     // read-only attribute does.
-    return (info.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+    if ((status.nMode & 0222) == 0)
+    {
+        return true;
+    }
+    CPlatformFile probe; // opening for writing changes nothing in a regular file
+    return !probe.Open(path, CPlatformFile::OpenWrite | CPlatformFile::OpenRegularOnly);
 }
 
 // The text appended to a file name when opening or creating it failed with nError.
@@ -66,27 +69,29 @@ std::string FileErrorReason(int nError, const std::string& path, EReasonColumn c
     case EPERM:
     case EROFS:
     {
-        struct stat info;
-        if (stat(path.c_str(), &info) != 0)
+        SFileStatus status;
+        if (!GetFileStatus(path, status))
         {
             return bOpen ? "\rdoes not exist" : "\rcannot be created";
         }
-        if (S_ISDIR(info.st_mode))
+        if (status.type == EFileType::Folder)
         {
             return "\ris a directory";
         }
-        if (!S_ISREG(info.st_mode))
+        if (status.type != EFileType::Regular)
         {
             return "\ris a special file";
         }
-        if (!bOpen && IsReadOnlyFile(path, info))
+        if (!bOpen && IsReadOnlyFile(path, status))
         {
             return "\ris a read only file";
         }
         return "\rcannot be used (reason unknown)";
     }
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return bOpen ? "\rcould not be opened (reason unknown)" : "\r- directory is full";
     case EIO:
         return "\r- hardware error";
@@ -106,7 +111,9 @@ std::string WriteErrorText(int nError)
     case EIO:
         return "Error writing file\r- hardware error";
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return "Error writing file\r- disk full";
     case EAGAIN:
     case ETXTBSY:
@@ -121,45 +128,59 @@ std::string WriteErrorText(int nError)
 const char* const kSourceLostText =
     "Error writing file\r- the file being edited has become shorter or unreadable";
 
+// Appended when an in-place save stopped after writing some of the changes.
+const char* const kPartlyWrittenText =
+    "\rThe file now holds only part of the changes. Saving again writes all of them.";
+
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
 
-bool WriteAll(int fd, const uint8_t* pData, size_t nCount, off_t nPosition, bool bPositioned,
-              int& nError)
+bool SameFile(CPlatformFile& file, const std::string& path)
 {
-    while (nCount > 0)
-    {
-        const ssize_t nDone =
-            bPositioned ? pwrite(fd, pData, nCount, nPosition) : write(fd, pData, nCount);
-        if (nDone < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            nError = errno;
-            return false;
-        }
-        if (nDone == 0)
-        {
-            nError = EIO;
-            return false;
-        }
-        pData += nDone;
-        nCount -= static_cast<size_t>(nDone);
-        nPosition += nDone;
-    }
-    return true;
+    SFileStatus open;
+    SFileStatus named;
+    return file.IsOpen() && file.GetStatus(open) && GetFileStatus(path, named) &&
+           open.IsSameFile(named);
 }
 
-bool SameFile(int fd, const std::string& path)
+// Opens path with the sharing asked for. A file system without locks must not make every
+// file unmodifiable, so only a lock held by someone else counts as a refusal (bConflict);
+// otherwise the file is opened without a lock. Returns 0 or the errno value.
+int OpenSharing(CPlatformFile& file, const std::string& path, unsigned nFlags,
+                CPlatformFile::EShare share, bool& bConflict)
 {
-    struct stat a;
-    struct stat b;
-    return fd >= 0 && fstat(fd, &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    bConflict = false;
+    if (file.Open(path, nFlags, share))
+    {
+        return 0;
+    }
+    const int nError = file.GetErrorNumber();
+    // An open refused as such is refused without a lock as well, with its own reason.
+    if (!file.Open(path, nFlags, CPlatformFile::EShare::All))
+    {
+        return file.GetErrorNumber();
+    }
+    if (IsLockConflict(nError))
+    {
+        file.Close();
+        bConflict = true;
+        return nError;
+    }
+    return 0;
+}
+
+// The reason appended to a name for a failed open of it: a refused type has a text of its
+// own.
+std::string OpenFailureReason(const CPlatformFile& file, int nError, const std::string& path,
+                              EReasonColumn column)
+{
+    if (nError == EINVAL && file.GetErrorText() == CPlatformFile::kNotRegularText)
+    {
+        return "\ris a special file";
+    }
+    return FileErrorReason(nError, path, column);
 }
 
 } // namespace
@@ -222,105 +243,78 @@ bool CTarvoHexEditBuffer::CanModify() const
 // ---------------------------------------------------------------------------------------
 // Opening and closing
 
-bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened)
+bool CTarvoHexEditBuffer::OpenFile(const std::string& path, SOpenFile& opened, bool bQuiet)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0)
+    auto fail = [&](const std::string& strText)
+    {
+        if (!bQuiet)
+        {
+            ShowMessage(strText);
+        }
+        return false;
+    };
+    SFileStatus status;
+    if (GetFileStatus(path, status))
     {
         // A folder opens for reading here, and a pipe or device has no stable bytes to
         // page through; neither is a file the hex editor can hold.
-        if (S_ISDIR(info.st_mode))
+        if (status.type == EFileType::Folder)
         {
-            ShowMessage(path + "\ris a directory");
-            return false;
+            return fail(path + "\ris a directory");
         }
-        if (!S_ISREG(info.st_mode))
+        if (status.type != EFileType::Regular)
         {
-            ShowMessage(path + "\ris a special file");
-            return false;
+            return fail(path + "\ris a special file");
         }
     }
 
     // Read and write, nobody else writing; then read only, nobody else writing; then
     // read only while another program may write.
-    int nLastError = 0;
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    // A file system without locks must not make every file unmodifiable: only a lock held
-    // by someone else counts as a refusal.
-    if (fd >= 0)
+    using F = CPlatformFile;
+    CPlatformFile& file = opened.m_file;
+    bool bConflict = false;
+    int nError =
+        OpenSharing(file, path, F::OpenReadWrite | F::OpenRegularOnly, F::EShare::None, bConflict);
+    if (nError != 0)
     {
-        nLastError = LockWholeFile(fd, EFileLock::Exclusive);
-        if (nLastError != 0 && IsLockConflict(nLastError))
+        nError = OpenSharing(file, path, F::OpenRead | F::OpenRegularOnly, F::EShare::ReadOnly,
+                             bConflict);
+        if (nError == 0)
         {
-            close(fd);
-            fd = -1;
+            opened.m_bReadOnlyAccess = true;
+        }
+        else if (bConflict)
+        {
+            nError = file.Open(path, F::OpenRead | F::OpenRegularOnly) ? 0 : file.GetErrorNumber();
+            opened.m_bSharedAccess = nError == 0;
         }
     }
-    else
+    if (nError != 0)
     {
-        nLastError = errno;
-    }
-    if (fd < 0)
-    {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0)
-        {
-            nLastError = LockWholeFile(fd, EFileLock::Shared);
-            if (nLastError == 0 || !IsLockConflict(nLastError))
-            {
-                opened.m_bReadOnlyAccess = true;
-            }
-            else
-            {
-                close(fd);
-                fd = -1;
-            }
-        }
-        else
-        {
-            nLastError = errno;
-        }
-    }
-    if (fd < 0)
-    {
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd >= 0)
-        {
-            opened.m_bSharedAccess = true;
-        }
-        else
-        {
-            nLastError = errno;
-        }
-    }
-    if (fd < 0)
-    {
-        ShowMessage(path + FileErrorReason(nLastError, path, EReasonColumn::Open));
-        return false;
+        return fail(path + OpenFailureReason(file, nError, path, EReasonColumn::Open));
     }
 
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    const int64_t nSize = file.GetSize();
+    if (nSize < 0)
     {
-        close(fd);
-        ShowMessage(path + "\ris a special file");
-        return false;
+        const int nSizeError = file.GetErrorNumber();
+        file.Close();
+        return fail(path + FileErrorReason(nSizeError, path, EReasonColumn::Open));
     }
     // Positions are 32-bit: a longer file would silently lose its tail.
-    if (static_cast<uint64_t>(info.st_size) > UINT32_MAX)
+    if (static_cast<uint64_t>(nSize) > UINT32_MAX)
     {
-        close(fd);
-        ShowMessage(path + "\ris too large for the hex editor (4 GiB or more)");
-        return false;
+        file.Close();
+        return fail(path + "\ris too large for the hex editor (4 GiB or more)");
     }
-    opened.m_nFile = fd;
-    opened.m_nLength = static_cast<uint32_t>(info.st_size);
+    opened.m_nLength = static_cast<uint32_t>(nSize);
     return true;
 }
 
-void CTarvoHexEditBuffer::AdoptFile(const SOpenFile& opened, const std::string& path)
+void CTarvoHexEditBuffer::AdoptFile(SOpenFile& opened, const std::string& path)
 {
     CloseFile();
-    m_nFile = opened.m_nFile;
+    m_file = std::move(opened.m_file);
     m_bReadOnlyAccess = opened.m_bReadOnlyAccess;
     m_bSharedAccess = opened.m_bSharedAccess;
     m_nFileLength = opened.m_nLength;
@@ -330,11 +324,7 @@ void CTarvoHexEditBuffer::AdoptFile(const SOpenFile& opened, const std::string& 
 
 void CTarvoHexEditBuffer::CloseFile()
 {
-    if (m_nFile >= 0)
-    {
-        close(m_nFile); // also ends the lock
-        m_nFile = -1;
-    }
+    m_file.Close(); // also ends the lock
     m_nFileLength = 0;
 }
 
@@ -356,15 +346,20 @@ void CTarvoHexEditBuffer::AttachFileData()
 {
     m_nLength = m_nFileLength;
     m_pLastSender = nullptr;
-    m_pieces.clear();
-    m_pieces.push_back(SHexPiece{'f', m_nFileLength, 0, nullptr});
+    // Records of other data cannot be undone over this one.
+    m_records.clear();
+    m_overwrittenBytes.clear();
+    m_bPartlySaved = false;
+    m_pieces.Reset(SHexPiece{'f', m_nFileLength, 0, nullptr});
 }
 
 void CTarvoHexEditBuffer::Close()
 {
     CloseFile();
     m_records.clear();
-    m_pieces.clear();
+    m_overwrittenBytes.clear();
+    m_bPartlySaved = false;
+    m_pieces.Clear();
     m_bReadOnlyAccess = false;
     m_bSharedAccess = false;
     m_bReadOnly = false;
@@ -403,130 +398,46 @@ bool CTarvoHexEditBuffer::RemoveLastRecord()
     return true;
 }
 
-size_t CTarvoHexEditBuffer::FindPiece(uint32_t nOffset, uint32_t& nPieceStart) const
+// A change takes out the bytes it replaces or deletes (a replacement reaching beyond the
+// end takes out only what is there) and puts its own bytes in their place; the pieces it
+// took out are kept in the record for its undo.
+void CTarvoHexEditBuffer::ApplyRecord(SHexChangeRecord& record)
 {
-    uint64_t nStart = 0;
-    for (size_t i = 0; i < m_pieces.size(); ++i)
-    {
-        if (nStart + m_pieces[i].m_nLength > nOffset)
-        {
-            nPieceStart = static_cast<uint32_t>(nStart);
-            return i;
-        }
-        nStart += m_pieces[i].m_nLength;
-    }
-    nPieceStart = static_cast<uint32_t>(nStart);
-    return m_pieces.size();
-}
-
-size_t CTarvoHexEditBuffer::SplitPiece(size_t nIndex, uint32_t nPieceStart, uint32_t nAt)
-{
-    SHexPiece& head = m_pieces[nIndex];
-    const uint32_t nHead = nAt - nPieceStart;
-    SHexPiece tail = head;
-    tail.m_nLength = head.m_nLength - nHead;
-    if (tail.m_cKind == 'f')
-    {
-        tail.m_nSource += nHead;
-    }
-    else
-    {
-        tail.m_pData += nHead;
-    }
-    head.m_nLength = nHead;
-    m_pieces.insert(m_pieces.begin() + static_cast<ptrdiff_t>(nIndex) + 1, tail);
-    return nIndex + 1;
-}
-
-void CTarvoHexEditBuffer::InsertPiece(const SHexChangeRecord& record)
-{
-    if (record.m_nCount == 0 || record.m_data.size() < record.m_nCount)
+    record.m_removed.clear();
+    const bool bHasData = record.m_nType == kInsert || record.m_nType == kReplace ||
+                          record.m_nType == kReplaceBackward;
+    const bool bDeletes = record.m_nType == kDelete || record.m_nType == kDeleteBackward;
+    if ((!bHasData && !bDeletes) || (bHasData && record.m_data.size() < record.m_nCount))
     {
         return;
     }
-    uint32_t nStart = 0;
-    size_t nIndex = FindPiece(record.m_nOffset, nStart);
-    if (nIndex < m_pieces.size() && record.m_nOffset != nStart)
-    {
-        nIndex = SplitPiece(nIndex, nStart, record.m_nOffset);
-    }
-    m_pieces.insert(m_pieces.begin() + static_cast<ptrdiff_t>(nIndex),
-                    SHexPiece{'m', record.m_nCount, 0, record.m_data.data()});
+    const uint32_t nRemove = record.m_nType == kInsert ? 0 : record.m_nCount;
+    const SHexPiece piece{'m', record.m_nCount, 0, record.m_data.data()};
+    m_pieces.Splice(record.m_nOffset, nRemove, &piece, bHasData ? 1 : 0, &record.m_removed);
 }
 
-void CTarvoHexEditBuffer::DeletePieces(uint32_t nOffset, uint32_t nCount)
+// The reverse of ApplyRecord, valid while the record is the newest: its own bytes lie as
+// it put them, and the pieces it took out can go back where they were.
+void CTarvoHexEditBuffer::UnapplyRecord(SHexChangeRecord& record)
 {
-    uint32_t nStart = 0;
-    size_t nIndex = FindPiece(nOffset, nStart);
-    if (nIndex < m_pieces.size() && nOffset != nStart)
+    const bool bHasData = record.m_nType == kInsert || record.m_nType == kReplace ||
+                          record.m_nType == kReplaceBackward;
+    const bool bApplied = bHasData ? record.m_data.size() >= record.m_nCount
+                                   : record.m_nType == kDelete || record.m_nType == kDeleteBackward;
+    if (!bApplied)
     {
-        nIndex = SplitPiece(nIndex, nStart, nOffset);
+        return;
     }
-    uint32_t nLeft = nCount;
-    size_t nEnd = nIndex;
-    while (nEnd < m_pieces.size() && m_pieces[nEnd].m_nLength <= nLeft)
-    {
-        nLeft -= m_pieces[nEnd].m_nLength;
-        ++nEnd;
-    }
-    m_pieces.erase(m_pieces.begin() + static_cast<ptrdiff_t>(nIndex),
-                   m_pieces.begin() + static_cast<ptrdiff_t>(nEnd));
-    if (nLeft > 0 && nIndex < m_pieces.size())
-    {
-        SHexPiece& piece = m_pieces[nIndex];
-        piece.m_nLength -= nLeft;
-        if (piece.m_cKind == 'f')
-        {
-            piece.m_nSource += nLeft;
-        }
-        else
-        {
-            piece.m_pData += nLeft;
-        }
-    }
-}
-
-void CTarvoHexEditBuffer::RebuildPieces()
-{
-    m_pieces.clear();
-    if (m_nFile >= 0 && m_nFileLength > 0)
-    {
-        m_pieces.push_back(SHexPiece{'f', m_nFileLength, 0, nullptr});
-    }
-    for (const SHexChangeRecord& record : m_records)
-    {
-        switch (record.m_nType)
-        {
-        case kInsert:
-            InsertPiece(record);
-            break;
-        case kReplace:
-        case kReplaceBackward:
-            DeletePieces(record.m_nOffset, record.m_nCount);
-            InsertPiece(record);
-            break;
-        case kDelete:
-        case kDeleteBackward:
-            DeletePieces(record.m_nOffset, record.m_nCount);
-            break;
-        default:
-            break;
-        }
-    }
+    m_pieces.Splice(record.m_nOffset, bHasData ? record.m_nCount : 0, record.m_removed.data(),
+                    record.m_removed.size(), nullptr);
+    record.m_removed.clear();
 }
 
 void CTarvoHexEditBuffer::CheckInvariants() const
 {
 #ifndef NDEBUG
-    uint64_t nSum = 0;
-    for (const SHexPiece& piece : m_pieces)
-    {
-        assert(piece.m_cKind == 'f' || piece.m_pData != nullptr);
-        assert(piece.m_cKind == 'm' ||
-               uint64_t(piece.m_nSource) + piece.m_nLength <= m_nFileLength);
-        nSum += piece.m_nLength;
-    }
-    assert(nSum == m_nLength);
+    assert(m_pieces.GetLength() == m_nLength);
+    assert(m_pieces.IsConsistent(m_file.IsOpen() ? m_nFileLength : 0));
 #endif
 }
 
@@ -602,7 +513,10 @@ bool CTarvoHexEditBuffer::Change(uint32_t nType, uint32_t nOffset, uint32_t nCou
                                (nSequence > 0 && uint64_t(m_records.back().m_nCount) + nCount < 5));
     if (bMergeWanted && ContinuesRecord(m_records.back(), nType, nOffset, nCount, nSequence))
     {
+        // The newest record is taken out of the pieces, grown, and put back: a few splices
+        // of its own range, and its data may move while it is out.
         SHexChangeRecord& last = m_records.back();
+        UnapplyRecord(last);
         switch (nType)
         {
         case kDelete:
@@ -633,10 +547,12 @@ bool CTarvoHexEditBuffer::Change(uint32_t nType, uint32_t nOffset, uint32_t nCou
             last.m_nCount += n;
             break;
         }
+        ApplyRecord(last);
     }
     else
     {
         nRecord = AddRecord(nType, nOffset, nCount, bHasData ? pData : nullptr);
+        ApplyRecord(m_records.back());
     }
     m_pLastSender = pSender;
 
@@ -654,7 +570,6 @@ bool CTarvoHexEditBuffer::Change(uint32_t nType, uint32_t nOffset, uint32_t nCou
             static_cast<uint32_t>(std::max<uint64_t>(m_nLength, uint64_t(nOffset) + nCount));
         break;
     }
-    RebuildPieces();
     CheckInvariants();
 
     CHexHint hint(nType, n, nOffset, pSender, nRecord, false);
@@ -677,7 +592,7 @@ bool CTarvoHexEditBuffer::Undo(CHexBufferView* pSender, int32_t nRecord)
     CUndoHint undoHint(pSender, nRecord);
     UpdateAllViews(nullptr, 0, &undoHint);
 
-    const SHexChangeRecord& last = m_records.back();
+    SHexChangeRecord& last = m_records.back();
     uint32_t nReverse = kReplace;
     if (last.m_nType == kInsert)
     {
@@ -689,20 +604,17 @@ bool CTarvoHexEditBuffer::Undo(CHexBufferView* pSender, int32_t nRecord)
     }
     CHexHint hint(nReverse, last.m_nCount, last.m_nOffset, pSender, nRecord, true);
 
+    // The length follows the pieces: a replacement that extended the data shrinks it
+    // again, which the record's count alone cannot tell.
+    UnapplyRecord(last);
+    m_nLength = static_cast<uint32_t>(m_pieces.GetLength());
     RemoveLastRecord();
-    if (m_records.empty())
+    // After an in-place save stopped part way the file differs from the data even with
+    // every change undone.
+    if (m_records.empty() && !m_bPartlySaved)
     {
         SetModified(false);
     }
-    RebuildPieces();
-    // The length follows the rebuilt pieces: a replacement that extended the data shrinks
-    // it again, which the record alone cannot tell.
-    uint64_t nSum = 0;
-    for (const SHexPiece& piece : m_pieces)
-    {
-        nSum += piece.m_nLength;
-    }
-    m_nLength = static_cast<uint32_t>(nSum);
     CheckInvariants();
     UpdateAllViews(nullptr, 0, &hint);
     return true;
@@ -713,57 +625,40 @@ bool CTarvoHexEditBuffer::Undo(CHexBufferView* pSender, int32_t nRecord)
 
 uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t nOffset) const
 {
-    if (nCount == 0)
+    if (nCount == 0 || nOffset >= m_nLength)
     {
         return 0;
     }
-    uint32_t nPieceStart = 0;
-    size_t nIndex = FindPiece(nOffset, nPieceStart);
     uint32_t nCopied = 0;
-    uint32_t nPosition = nOffset;
-    while (nCopied < nCount && nIndex < m_pieces.size())
-    {
-        const SHexPiece& piece = m_pieces[nIndex];
-        const uint32_t nInPiece = nPosition - nPieceStart;
-        const uint32_t nTake = std::min(nCount - nCopied, piece.m_nLength - nInPiece);
-        if (piece.m_cKind == 'm')
+    bool bShort = false;
+    m_pieces.VisitFrom(
+        nOffset,
+        [&](const SHexPiece& piece, uint64_t nPieceStart)
         {
-            std::memcpy(pDest + nCopied, piece.m_pData + nInPiece, nTake);
-        }
-        else
-        {
-            uint32_t nGot = 0;
-            while (nGot < nTake)
+            const uint32_t nInPiece = static_cast<uint32_t>(nOffset + nCopied - nPieceStart);
+            const uint32_t nTake = std::min(nCount - nCopied, piece.m_nLength - nInPiece);
+            if (piece.m_cKind == 'm')
             {
-                const ssize_t nRead = pread(m_nFile, pDest + nCopied + nGot, nTake - nGot,
-                                            off_t(piece.m_nSource) + nInPiece + nGot);
-                if (nRead < 0 && errno == EINTR)
-                {
-                    continue;
-                }
-                if (nRead <= 0)
-                {
-                    break;
-                }
-                nGot += static_cast<uint32_t>(nRead);
+                std::memcpy(pDest + nCopied, piece.m_pData + nInPiece, nTake);
+                nCopied += nTake;
             }
-            if (nGot < nTake)
+            else
             {
-                return nCopied + nGot;
+                const int64_t nRead =
+                    m_file.ReadAt(pDest + nCopied, nTake, int64_t(piece.m_nSource) + nInPiece);
+                const uint32_t nGot = nRead > 0 ? static_cast<uint32_t>(nRead) : 0;
+                nCopied += nGot;
+                bShort = nGot < nTake;
             }
-        }
-        nCopied += nTake;
-        nPosition += nTake;
-        nPieceStart += piece.m_nLength;
-        ++nIndex;
-    }
+            return !bShort && nCopied < nCount;
+        });
     return nCopied;
 }
 
 // ---------------------------------------------------------------------------------------
 // Writing and saving
 
-bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo)
+bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo)
 {
     std::vector<uint8_t> block(kWriteBlock);
     uint32_t nPosition = nFrom;
@@ -776,10 +671,9 @@ bool CTarvoHexEditBuffer::WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo)
             ShowMessage(kSourceLostText);
             return false;
         }
-        int nError = 0;
-        if (!WriteAll(fd, block.data(), nGot, 0, false, nError))
+        if (!file.Write(block.data(), nGot))
         {
-            ShowMessage(WriteErrorText(nError));
+            ShowMessage(WriteErrorText(file.GetErrorNumber()));
             return false;
         }
         nPosition += nGot;
@@ -793,57 +687,52 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
     nTo = std::min(nTo, m_nLength);
     nFrom = std::min(nFrom, nTo);
     // Writing over the file the data is read from would destroy what is being written.
-    if (SameFile(m_nFile, path))
+    if (SameFile(m_file, path))
     {
         ShowMessage("File " + Quoted(path) + "\ris in use");
-        return false;
-    }
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | (bAppend ? 0 : O_CREAT), 0666);
-    if (fd < 0)
-    {
-        ShowMessage("File " + Quoted(path) + FileErrorReason(errno, path, EReasonColumn::Write));
         return false;
     }
     // Nobody else may use it while it is written; it is cut only once the lock is held.
-    if (IsLockConflict(LockWholeFile(fd, EFileLock::Exclusive)))
+    using F = CPlatformFile;
+    CPlatformFile out;
+    bool bConflict = false;
+    const int nError =
+        OpenSharing(out, path, F::OpenWrite | F::OpenRegularOnly | (bAppend ? 0u : F::OpenCreate),
+                    F::EShare::None, bConflict);
+    if (nError != 0)
     {
-        close(fd);
-        ShowMessage("File " + Quoted(path) + "\ris in use");
+        ShowMessage("File " + Quoted(path) +
+                    (bConflict ? std::string("\ris in use")
+                               : OpenFailureReason(out, nError, path, EReasonColumn::Write)));
         return false;
     }
-    off_t nOldSize = 0;
-    if (bAppend)
+    const int64_t nOldSize = bAppend ? out.GetSize() : 0;
+    if (nOldSize < 0 || !(bAppend ? out.Seek(nOldSize) : out.SetSize(0)))
     {
-        nOldSize = lseek(fd, 0, SEEK_END);
-    }
-    else if (ftruncate(fd, 0) != 0)
-    {
-        const int nError = errno;
-        close(fd);
-        ShowMessage(WriteErrorText(nError));
+        ShowMessage(WriteErrorText(out.GetErrorNumber()));
         return false;
     }
-    if (!WriteRangeToFile(fd, nFrom, nTo))
+    if (!WriteRangeToFile(out, nFrom, nTo))
     {
         // An appended file keeps what it held before; a new one goes.
-        if (bAppend && nOldSize >= 0)
+        if (bAppend)
         {
-            (void)!ftruncate(fd, nOldSize);
-            close(fd);
+            out.SetSize(nOldSize);
+            out.Close();
         }
         else
         {
-            close(fd);
-            unlink(path.c_str());
+            out.Close();
+            RemoveFile(path);
         }
         return false;
     }
-    if (close(fd) != 0)
+    if (!out.Close())
     {
-        ShowMessage(WriteErrorText(errno));
+        ShowMessage(WriteErrorText(out.GetErrorNumber()));
         if (!bAppend)
         {
-            unlink(path.c_str());
+            RemoveFile(path);
         }
         return false;
     }
@@ -852,53 +741,164 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
 
 bool CTarvoHexEditBuffer::CanSaveInPlace() const
 {
-    if (m_nFile < 0 || m_bReadOnlyAccess || m_bSharedAccess || m_nLength != m_nFileLength)
+    if (!m_file.IsOpen() || m_bReadOnlyAccess || m_bSharedAccess || m_nLength != m_nFileLength)
     {
         return false;
     }
-    uint64_t nPosition = 0;
-    for (const SHexPiece& piece : m_pieces)
-    {
-        if (piece.m_cKind == 'f' && piece.m_nSource != nPosition)
-        {
-            return false;
-        }
-        nPosition += piece.m_nLength;
-    }
-    return true;
+    bool bInPlace = true;
+    m_pieces.VisitFrom(0,
+                       [&](const SHexPiece& piece, uint64_t nStart)
+                       {
+                           bInPlace = piece.m_cKind != 'f' || piece.m_nSource == nStart;
+                           return bInPlace;
+                       });
+    return bInPlace;
 }
 
+bool CTarvoHexEditBuffer::CanReadEveryPiece() const
+{
+    const int64_t nFileSize = m_file.IsOpen() ? m_file.GetSize() : 0;
+    const uint64_t nSize = nFileSize > 0 ? static_cast<uint64_t>(nFileSize) : 0;
+    bool bReadable = true;
+    m_pieces.VisitFrom(0,
+                       [&](const SHexPiece& piece, uint64_t)
+                       {
+                           bReadable = piece.m_cKind != 'f' ||
+                                       uint64_t(piece.m_nSource) + piece.m_nLength <= nSize;
+                           return bReadable;
+                       });
+    return bReadable;
+}
+
+// Each changed run is written over the bytes it replaces. Those bytes are read first: if
+// the save stops part way, the records still describe every change (so that saving again
+// writes them all), but an undo would take the replaced bytes back from the file, which
+// now holds new ones there; the records are pointed at the bytes read instead.
 bool CTarvoHexEditBuffer::SaveInPlace()
 {
-    uint64_t nPosition = 0;
-    for (const SHexPiece& piece : m_pieces)
-    {
-        int nError = 0;
-        if (piece.m_cKind == 'm' &&
-            !WriteAll(m_nFile, piece.m_pData, piece.m_nLength, off_t(nPosition), true, nError))
+    std::vector<SOverwritten> overwritten;
+    int nError = 0;
+    m_pieces.VisitFrom(
+        0,
+        [&](const SHexPiece& piece, uint64_t nStart)
         {
-            ShowMessage(WriteErrorText(nError));
+            if (piece.m_cKind != 'm')
+            {
+                return true;
+            }
+            SOverwritten old;
+            old.m_nPosition = static_cast<uint32_t>(nStart);
+            old.m_old.resize(piece.m_nLength);
+            const int64_t nRead = m_file.ReadAt(old.m_old.data(), piece.m_nLength, int64_t(nStart));
+            if (nRead != int64_t(piece.m_nLength))
+            {
+                nError = nRead < 0 ? m_file.GetErrorNumber() : EIO;
+                return false;
+            }
+            if (m_file.WriteAt(piece.m_pData, piece.m_nLength, int64_t(nStart)))
+            {
+                overwritten.push_back(std::move(old));
+                return true;
+            }
+            nError = m_file.GetErrorNumber();
+            // A failed write may still have written a part of the run; what the file holds
+            // there now tells.
+            std::vector<uint8_t> now(piece.m_nLength);
+            if (m_file.ReadAt(now.data(), now.size(), int64_t(nStart)) != int64_t(now.size()) ||
+                now != old.m_old)
+            {
+                overwritten.push_back(std::move(old));
+            }
             return false;
-        }
-        nPosition += piece.m_nLength;
+        });
+    if (nError == 0 && !m_file.Sync() && m_file.GetErrorNumber() != EINVAL)
+    {
+        nError = m_file.GetErrorNumber();
     }
-    return true;
+    if (nError == 0)
+    {
+        return true;
+    }
+    std::string text = WriteErrorText(nError);
+    if (!overwritten.empty())
+    {
+        KeepOverwrittenBytes(overwritten);
+        m_bPartlySaved = true;
+        text += kPartlyWrittenText;
+    }
+    ShowMessage(text);
+    return false;
+}
+
+void CTarvoHexEditBuffer::KeepOverwrittenBytes(std::vector<SOverwritten>& overwritten)
+{
+    // overwritten is in file order and its runs do not overlap.
+    for (SHexChangeRecord& record : m_records)
+    {
+        std::vector<SHexPiece> patched;
+        patched.reserve(record.m_removed.size());
+        for (const SHexPiece& piece : record.m_removed)
+        {
+            if (piece.m_cKind != 'f')
+            {
+                patched.push_back(piece);
+                continue;
+            }
+            uint64_t nPosition = piece.m_nSource;
+            const uint64_t nEnd = nPosition + piece.m_nLength;
+            auto it = std::upper_bound(overwritten.begin(), overwritten.end(), nPosition,
+                                       [](uint64_t nAt, const SOverwritten& run)
+                                       { return nAt < run.m_nPosition + run.m_old.size(); });
+            while (nPosition < nEnd)
+            {
+                if (it == overwritten.end() || it->m_nPosition >= nEnd)
+                {
+                    patched.push_back(SHexPiece{'f', static_cast<uint32_t>(nEnd - nPosition),
+                                                static_cast<uint32_t>(nPosition), nullptr});
+                    break;
+                }
+                if (it->m_nPosition > nPosition)
+                {
+                    patched.push_back(SHexPiece{'f',
+                                                static_cast<uint32_t>(it->m_nPosition - nPosition),
+                                                static_cast<uint32_t>(nPosition), nullptr});
+                    nPosition = it->m_nPosition;
+                }
+                const uint64_t nStop = std::min<uint64_t>(nEnd, it->m_nPosition + it->m_old.size());
+                patched.push_back(SHexPiece{'m', static_cast<uint32_t>(nStop - nPosition), 0,
+                                            it->m_old.data() + (nPosition - it->m_nPosition)});
+                nPosition = nStop;
+                ++it;
+            }
+        }
+        record.m_removed = std::move(patched);
+    }
+    // Moving a block keeps its bytes where the pieces point.
+    for (SOverwritten& run : overwritten)
+    {
+        m_overwrittenBytes.push_back(std::move(run.m_old));
+    }
+}
+
+void CTarvoHexEditBuffer::DropRecords()
+{
+    CRemoveHint hint(static_cast<int32_t>(m_records.size()) - 1);
+    UpdateAllViews(nullptr, 0, &hint);
+    m_records.clear();
+    m_overwrittenBytes.clear();
+    m_bPartlySaved = false;
 }
 
 void CTarvoHexEditBuffer::FinishSave()
 {
-    struct stat info;
-    if (fstat(m_nFile, &info) == 0)
+    const int64_t nSize = m_file.GetSize();
+    if (nSize >= 0)
     {
-        m_nFileLength =
-            static_cast<uint32_t>(std::min<uint64_t>(uint64_t(info.st_size), UINT32_MAX));
+        m_nFileLength = static_cast<uint32_t>(std::min<uint64_t>(uint64_t(nSize), UINT32_MAX));
     }
     m_nLength = m_nFileLength;
-    CRemoveHint hint(static_cast<int32_t>(m_records.size()) - 1);
-    UpdateAllViews(nullptr, 0, &hint);
-    m_records.clear();
-    m_pieces.clear();
-    m_pieces.push_back(SHexPiece{'f', m_nLength, 0, nullptr});
+    DropRecords();
+    m_pieces.Reset(SHexPiece{'f', m_nLength, 0, nullptr});
     SetModified(false);
 }
 
@@ -906,31 +906,91 @@ bool CTarvoHexEditBuffer::Save(const std::string& path)
 {
     m_pLastSender = nullptr;
     const std::string target = ResolveFinalLinks(path);
-    if (!m_bBackupFile && SameFile(m_nFile, target) && CanSaveInPlace())
+    if (!m_bBackupFile && SameFile(m_file, target) && CanSaveInPlace())
     {
-        if (!SaveInPlace())
+        // Written in place, a file that another program cut short would keep a hole of
+        // zeros where its tail was, and one it lengthened a tail that is not in the data.
+        // Such a file is written whole instead (if its unchanged bytes can still be read).
+        if (m_file.GetSize() == int64_t(m_nFileLength))
         {
-            return false;
+            if (!SaveInPlace())
+            {
+                return false;
+            }
+            FinishSave();
+            return true;
         }
-        FinishSave();
-        return true;
     }
-    return SaveThroughTemporary(path, target);
+    return SaveThroughSafeSave(path, target);
 }
 
-// The new data goes into an exclusively created temporary file beside the target, which
-// then takes the target's name in one rename, so that at every moment the target's name
-// holds either the complete old file or the complete new one. The buffer keeps reading
-// the file it read before (its descriptor stays valid through the renames) until the new
-// file is in place; only then does it switch to the new file, whose descriptor it already
-// holds.
-bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const std::string& target)
+// The backup is the old file under the name target + ".bak". When the new file is renamed
+// into place, a second name (a hard link) keeps the old file as it is, owner, attributes
+// and all, at no cost. When the new contents are copied over the target instead, a second
+// name would be overwritten with it, so the backup is a copy.
+bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::string& backupName,
+                                     bool bMayLink, bool& bLinked)
 {
-    struct stat old;
-    const bool bExists = stat(target.c_str(), &old) == 0;
-    if (bExists && S_ISDIR(old.st_mode))
+    bLinked = bMayLink && LinkFile(target, backupName);
+    if (bLinked)
+    {
+        return true;
+    }
+    using F = CPlatformFile;
+    CPlatformFile from;
+    SFileStatus status;
+    if (!from.Open(target, F::OpenRead | F::OpenRegularOnly) || !from.GetStatus(status))
+    {
+        return false;
+    }
+    CPlatformFile to;
+    if (!to.Open(backupName, F::OpenWrite | F::OpenCreateNew, F::EShare::All, status.nMode & 0777))
+    {
+        return false;
+    }
+    std::vector<uint8_t> block(kWriteBlock);
+    int64_t nPosition = 0;
+    bool bOk = true;
+    for (;;)
+    {
+        const int64_t nRead = from.ReadAt(block.data(), block.size(), nPosition);
+        if (nRead <= 0)
+        {
+            bOk = nRead == 0;
+            break;
+        }
+        if (!to.Write(block.data(), static_cast<size_t>(nRead)))
+        {
+            bOk = false;
+            break;
+        }
+        nPosition += nRead;
+    }
+    bOk = bOk && to.Sync();
+    if (!to.Close() || !bOk)
+    {
+        RemoveFile(backupName);
+        return false;
+    }
+    return true;
+}
+
+// The new data goes through the shared safe save, which gives the target its old owner,
+// mode and attributes, keeps hard links together, and copies over the target where a new
+// file cannot take its place. Until the commit the buffer reads the file it read before;
+// then it reads the saved file.
+bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std::string& target)
+{
+    SFileStatus old;
+    const bool bExists = GetFileStatus(target, old);
+    if (bExists && old.type == EFileType::Folder)
     {
         ShowMessage("File " + Quoted(path) + "\ris a directory");
+        return false;
+    }
+    if (bExists && old.type != EFileType::Regular)
+    {
+        ShowMessage("File " + Quoted(path) + "\ris a special file");
         return false;
     }
     if (bExists && IsReadOnlyFile(target, old))
@@ -941,99 +1001,113 @@ bool CTarvoHexEditBuffer::SaveThroughTemporary(const std::string& path, const st
     // A program that edits the target in place would go on writing into a file that no
     // longer has a name; the target is in use. (Our own exclusive lock is never in the way
     // of this probe: it is only taken when we are the one that may write.)
-    const bool bOwnWritableFile =
-        SameFile(m_nFile, target) && !m_bReadOnlyAccess && !m_bSharedAccess;
+    const bool bSameFile = SameFile(m_file, target);
+    const bool bOwnWritableFile = bSameFile && !m_bReadOnlyAccess && !m_bSharedAccess;
     if (bExists && !bOwnWritableFile && IsWriteLockedByOther(target))
     {
         ShowMessage("File " + Quoted(path) + "\ris in use");
         return false;
     }
-
-    const size_t nSlash = target.rfind(kPathSeparator);
-    const std::string folder = nSlash == std::string::npos ? "" : target.substr(0, nSlash + 1);
-    const unsigned nMode = bExists ? (old.st_mode & 07777) : 0666;
-    std::string tempName;
-    int fd = -1;
-    for (int i = 0; i < 1000 && fd < 0; ++i)
+    // Nothing is touched when the data can no longer be read whole.
+    if (!CanReadEveryPiece())
     {
-        char name[32];
-        std::snprintf(name, sizeof name, "~HE%03d.tmp", i);
-        tempName = folder + name;
-        int nError = 0;
-        fd = CreateExclusiveFile(tempName, nMode, nError);
-        if (fd < 0 && nError != EEXIST)
-        {
-            ShowMessage("File " + Quoted(tempName) +
-                        FileErrorReason(nError, tempName, EReasonColumn::Write));
-            return false;
-        }
-    }
-    if (fd < 0)
-    {
-        ShowMessage("Could not create a temporary file for\r " + Quoted(path));
-        return false;
-    }
-    LockWholeFile(fd, EFileLock::Exclusive);
-    if (bExists)
-    {
-        (void)!fchmod(fd, static_cast<mode_t>(nMode)); // the umask must not narrow the old rights
-    }
-    auto dropTemporary = [&]()
-    {
-        close(fd);
-        unlink(tempName.c_str());
-    };
-    if (!WriteRangeToFile(fd, 0, m_nLength))
-    {
-        dropTemporary();
-        return false;
-    }
-    if (fsync(fd) != 0)
-    {
-        ShowMessage(WriteErrorText(errno));
-        dropTemporary();
+        ShowMessage(kSourceLostText);
         return false;
     }
 
-    bool bBackedUp = false; // the old file was moved to the backup name
+    CSafeSave save;
+    CPlatformFile written; // the safe save's file, which the buffer writes and keeps
+    if (!save.Begin(path) || !save.OpenTempFile(written))
+    {
+        ShowMessage("File " + Quoted(path) +
+                    FileErrorReason(save.GetErrorNumber(), target, EReasonColumn::Write));
+        return false;
+    }
+    if (!WriteRangeToFile(written, 0, m_nLength))
+    {
+        return false; // the safe save removes its file
+    }
+
+    bool bLinkedBackup = false;
     const std::string backupName = target + ".bak";
     if (bExists && m_bBackupFile)
     {
-        struct stat info;
-        if (lstat(backupName.c_str(), &info) == 0 && unlink(backupName.c_str()) != 0)
+        SFileStatus previous;
+        if (GetFileStatus(backupName, previous, nullptr, false) && !RemoveFile(backupName))
         {
-            dropTemporary();
             ShowMessage("Could not remove previous backup file\r " + Quoted(backupName));
             return false;
         }
-        // A second name for the old file keeps it under its own name until the new file
-        // takes its place; where the file system has no hard links it is moved instead.
-        if (link(target.c_str(), backupName.c_str()) != 0)
+        // The safe save renames only a file that carries the target's owner and group, and
+        // otherwise copies over the target, which would overwrite a backup that is a second
+        // name of it. A file of another owner or group gets a copy for its backup.
+        SFileStatus own;
+        const bool bMayLink = save.GetRoute() == CSafeSave::ERoute::Rename &&
+                              written.GetStatus(own) && own.nOwner == old.nOwner &&
+                              own.nGroup == old.nGroup;
+        if (!MakeBackup(target, backupName, bMayLink, bLinkedBackup))
         {
-            if (rename(target.c_str(), backupName.c_str()) != 0)
-            {
-                dropTemporary();
-                ShowMessage("Could not create backup file\r " + Quoted(backupName));
-                return false;
-            }
-            bBackedUp = true;
+            ShowMessage("Could not create backup file\r " + Quoted(backupName));
+            return false;
         }
     }
-    if (rename(tempName.c_str(), target.c_str()) != 0)
+
+    if (!save.Commit())
     {
-        if (bBackedUp)
+        std::string text = WriteErrorText(save.GetErrorNumber());
+        if (!save.IsTempKept())
         {
-            rename(backupName.c_str(), target.c_str());
+            // The target is as it was; a second name made for the backup goes again.
+            if (bLinkedBackup)
+            {
+                RemoveFile(backupName);
+            }
+            ShowMessage(text);
+            return false;
         }
-        dropTemporary();
-        ShowMessage("File " + Quoted(tempName) + " could not be renamed\r  to " + Quoted(path));
+        text += "\rThe file now holds part of the new data; all of it is kept in\r " +
+                Quoted(save.GetTempPath()) + ". Saving again completes it.";
+        if (bSameFile)
+        {
+            // The copy stopped part way through the very file the pieces read from, so
+            // they no longer describe the data. The kept file holds exactly the data: it
+            // becomes the file read, without the records, which cannot be undone over it.
+            CloseFile();
+            m_file = std::move(written);
+            m_nFileLength = m_nLength;
+            m_bReadOnlyAccess = false;
+            m_bSharedAccess = false;
+            DropRecords();
+            m_pieces.Reset(SHexPiece{'f', m_nLength, 0, nullptr});
+            SetModified(true);
+            CheckInvariants();
+        }
+        ShowMessage(text);
         return false;
     }
 
+    // The saved file is opened afresh, with the lock that tells other programs it is being
+    // edited. Should that fail, the safe save's file (the saved one when it was renamed
+    // into place, a nameless copy of it otherwise) holds the same bytes.
     CloseFile();
-    m_nFile = fd;
-    m_bReadOnlyAccess = false;
-    m_bSharedAccess = false;
+    SOpenFile opened;
+    SFileStatus savedStatus;
+    SFileStatus openedStatus;
+    const bool bRenamed = save.GetRoute() == CSafeSave::ERoute::Rename;
+    if (OpenFile(target, opened, true) && opened.m_file.GetStatus(openedStatus) &&
+        (bRenamed ? written.GetStatus(savedStatus) : GetFileStatus(target, savedStatus)) &&
+        openedStatus.IsSameFile(savedStatus))
+    {
+        m_file = std::move(opened.m_file);
+        m_bReadOnlyAccess = opened.m_bReadOnlyAccess;
+        m_bSharedAccess = opened.m_bSharedAccess;
+    }
+    else
+    {
+        m_file = std::move(written);
+        m_bReadOnlyAccess = false;
+        m_bSharedAccess = false;
+    }
     m_bReadOnly = false;
     m_strPath = path;
     m_strResolvedPath = target;

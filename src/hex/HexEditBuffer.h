@@ -3,8 +3,10 @@
 //
 // The current data is a piece list over the open file and the change records. Every edit
 // is one change record; the ordered records are both the modification list and the undo
-// list, and the piece list is rebuilt from the file and the records after every change
-// and undo. Positions and lengths are unsigned 32-bit, so a file must be below 4 GiB.
+// list. A change splices its own range of the piece list and remembers the pieces it took
+// out; its undo puts them back. Neither looks at the other records, so the cost of an edit
+// does not grow with their number. Positions and lengths are unsigned 32-bit, so a file
+// must be below 4 GiB.
 //
 // Sharing: while the file is open the buffer holds an advisory lock on it. Opened for
 // writing, it holds an exclusive lock (nobody else may write or lock it); opened for
@@ -15,28 +17,23 @@
 // Runs on one thread.
 
 #include "hex/HexHints.h"
+#include "hex/HexPieceTree.h"
+#include "platform/File.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// One change. For 'I', 'R' and '<' the data holds the count new bytes.
+// One change. For 'I', 'R' and '<' the data holds the count new bytes. m_removed holds the
+// pieces the change took out of the data, in order, so that its undo can put them back;
+// the buffer keeps it.
 struct SHexChangeRecord
 {
     uint32_t m_nType = 0;
     uint32_t m_nCount = 0;
     uint32_t m_nOffset = 0;
     std::vector<uint8_t> m_data;
-};
-
-// A run of the current data: m_nLength bytes from the file at m_nSource ('f'), or from
-// memory at m_pData ('m'), which points into a record and is valid until the next rebuild.
-struct SHexPiece
-{
-    char m_cKind = 'f';
-    uint32_t m_nLength = 0;
-    uint32_t m_nSource = 0;
-    const uint8_t* m_pData = nullptr;
+    std::vector<SHexPiece> m_removed;
 };
 
 class CTarvoHexEditBuffer
@@ -55,13 +52,16 @@ public:
     CTarvoHexEditBuffer& operator=(const CTarvoHexEditBuffer&) = delete;
 
     // Writes the current data to path. In place (only the changed bytes) when backups are
-    // off, path names the open file, the file is open for writing and no byte has moved;
-    // otherwise through an exclusively created "~HE%03d.tmp" beside the file, which then
-    // replaces it (keeping the old one as path + ".bak" when backups are on). A path that
-    // is a symbolic link saves into the file it points to. On success the buffer reads
-    // from the saved file and the records are dropped (the views get a CRemoveHint). On
-    // failure a message is shown, the old file is intact, and the buffer still reads the
-    // file it read before with all its records.
+    // off, path names the open file, the file is open for writing, no byte has moved and
+    // the file still has the length it had when opened; otherwise through the shared safe
+    // save (CSafeSave), which keeps the target's owner, mode, extended attributes and hard
+    // links, and keeps the old file as path + ".bak" when backups are on. A path that is a
+    // symbolic link saves into the file it points to. On success the buffer reads from the
+    // saved file and the records are dropped (the views get a CRemoveHint). On failure a
+    // message is shown and the records are kept, so saving again writes every change; the
+    // old file is intact, except that an in-place save stopped part way leaves part of
+    // the changes written (and says so), and a copy over the target stopped part way
+    // leaves the complete data in a kept file that the message names.
     virtual bool Save(const std::string& path);
     virtual void SetModified(bool bModified);
     virtual void UpdateAllViews(CHexBufferView* pSender, long nHintCode, CHexUpdateHint* pHint);
@@ -110,7 +110,7 @@ public:
     void SetReadOnly(bool bReadOnly) { m_bReadOnly = bReadOnly; }
     bool IsReadOnly() const { return m_bReadOnly; }
 
-    bool IsFileOpen() const { return m_nFile >= 0; }
+    bool IsFileOpen() const { return m_file.IsOpen(); }
     bool HasReadOnlyAccess() const { return m_bReadOnlyAccess; }
     bool HasSharedAccess() const { return m_bSharedAccess; }
     const std::string& GetPath() const { return m_strPath; }
@@ -118,39 +118,50 @@ public:
     uint32_t GetFileLength() const { return m_nFileLength; }
     CHexBufferView* GetLastSender() const { return m_pLastSender; }
     const std::vector<SHexChangeRecord>& GetRecords() const { return m_records; }
-    const std::vector<SHexPiece>& GetPieces() const { return m_pieces; }
+    // The piece list in order: a copy, for tests and diagnostics.
+    std::vector<SHexPiece> GetPieces() const { return m_pieces.ToVector(); }
+    size_t GetPieceCount() const { return m_pieces.GetCount(); }
     // Whether the changes can be written into the open file without moving any byte.
     bool CanSaveInPlace() const;
-
-protected:
-    void RebuildPieces();
 
 private:
     struct SOpenFile
     {
-        int m_nFile = -1;
+        CPlatformFile m_file;
         bool m_bReadOnlyAccess = false;
         bool m_bSharedAccess = false;
         uint32_t m_nLength = 0;
     };
 
-    bool OpenFile(const std::string& path, SOpenFile& opened);
-    void AdoptFile(const SOpenFile& opened, const std::string& path);
+    // A file piece's bytes as they were before an in-place save overwrote them.
+    struct SOverwritten
+    {
+        uint32_t m_nPosition = 0;
+        std::vector<uint8_t> m_old;
+    };
+
+    bool OpenFile(const std::string& path, SOpenFile& opened, bool bQuiet = false);
+    void AdoptFile(SOpenFile& opened, const std::string& path);
     void CloseFile();
     void ShowMessage(const std::string& strText) const;
     bool SaveInPlace();
-    bool SaveThroughTemporary(const std::string& path, const std::string& target);
-    // Writes data bytes [nFrom, nTo) at the descriptor's position; shows the message and
+    bool SaveThroughSafeSave(const std::string& path, const std::string& target);
+    bool MakeBackup(const std::string& target, const std::string& backupName, bool bMayLink,
+                    bool& bLinked);
+    // Writes data bytes [nFrom, nTo) at the file's current position; shows the message and
     // returns false on a write error or when the data cannot be read back.
-    bool WriteRangeToFile(int fd, uint32_t nFrom, uint32_t nTo);
+    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo);
+    // Whether every file piece still lies within the open file.
+    bool CanReadEveryPiece() const;
+    void KeepOverwrittenBytes(std::vector<SOverwritten>& overwritten);
+    void DropRecords();
     void FinishSave();
-    size_t FindPiece(uint32_t nOffset, uint32_t& nPieceStart) const;
-    size_t SplitPiece(size_t nIndex, uint32_t nPieceStart, uint32_t nAt);
-    void InsertPiece(const SHexChangeRecord& record);
-    void DeletePieces(uint32_t nOffset, uint32_t nCount);
+    void ApplyRecord(SHexChangeRecord& record);
+    void UnapplyRecord(SHexChangeRecord& record);
     void CheckInvariants() const;
 
-    int m_nFile = -1;
+    // Mutable: reading the data reads the file, which records the error of a failed read.
+    mutable CPlatformFile m_file;
     std::string m_strPath;         // as opened
     std::string m_strResolvedPath; // with links followed: the file really read
     uint32_t m_nFileLength = 0;
@@ -162,7 +173,11 @@ private:
     uint32_t m_nLength = 0;
     CHexBufferView* m_pLastSender = nullptr;
     std::vector<SHexChangeRecord> m_records;
-    std::vector<SHexPiece> m_pieces;
+    CHexPieceTree m_pieces;
+    // Old file bytes that pieces of the records point to after an in-place save stopped
+    // part way; kept as long as the records.
+    std::vector<std::vector<uint8_t>> m_overwrittenBytes;
+    bool m_bPartlySaved = false; // the file holds some changes since the last full save
     std::vector<CHexBufferView*> m_views;
     CHexMessageSink* m_pMessages = nullptr;
 };

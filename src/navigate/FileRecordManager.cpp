@@ -4,15 +4,13 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <iterator>
 #include <optional>
 #include <pugixml.hpp>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "navigate/ReplaceFile.h"
 #include "platform/AsciiCase.h"
+#include "platform/File.h"
 #include "platform/Folders.h"
 #include "platform/LargeBlock.h"
 
@@ -43,7 +41,6 @@ std::string Trim(const std::string& text)
         --end;
     return text.substr(begin, end - begin);
 }
-
 
 bool NameIs(const char* pszName, const char* pszWanted)
 {
@@ -269,26 +266,25 @@ public:
     // False when the file cannot be opened or read.
     bool Read(const std::string& strPath)
     {
-        int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
+        CPlatformFile file;
+        if (!file.Open(strPath, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
             return false;
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            static_cast<uint64_t>(st.st_size) < kLargeFileSize)
+        const int64_t nSize = file.GetSize();
+        if (nSize < 0)
+            return false;
+        if (static_cast<uint64_t>(nSize) < kLargeFileSize)
         {
-            ::close(fd);
+            file.Close();
             return ReadWholeFile(strPath, m_small);
         }
-        bool bOk = ReadLarge(fd, static_cast<size_t>(st.st_size));
-        ::close(fd);
-        return bOk;
+        return ReadLarge(file, static_cast<size_t>(nSize));
     }
     char* Data() { return m_pBlock ? m_pBlock : m_small.data(); }
     size_t Size() const { return m_pBlock ? m_nSize : m_small.size(); }
     bool IsLarge() const { return m_pBlock != nullptr; }
 
 private:
-    bool ReadLarge(int fd, size_t nExpected)
+    bool ReadLarge(CPlatformFile& file, size_t nExpected)
     {
         // One byte more than the size, so that a file that grew meanwhile is noticed and
         // read on to its end.
@@ -298,12 +294,13 @@ private:
         {
             if (m_nSize == m_nBlockSize && !Grow(m_nBlockSize * 2))
                 return false;
-            ssize_t n = ::read(fd, m_pBlock + m_nSize, m_nBlockSize - m_nSize);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return n == 0;
+            const size_t nWanted = m_nBlockSize - m_nSize;
+            const int64_t n = file.Read(m_pBlock + m_nSize, nWanted);
+            if (n < 0)
+                return false;
             m_nSize += static_cast<size_t>(n);
+            if (static_cast<size_t>(n) < nWanted)
+                return true; // the end of the file
         }
     }
     bool Grow(size_t nBlockSize)

@@ -1,37 +1,15 @@
 #include "navigate/ReplaceFile.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "platform/File.h"
 #include "platform/SafeSave.h"
-#include "platform/SystemInfo.h"
 
 namespace
 {
-bool WriteAll(int fd, const char* p, size_t n)
-{
-    while (n > 0)
-    {
-        ssize_t written = ::write(fd, p, n);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += written;
-        n -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 // Gathers pieces into large writes.
-class CDescriptorSink : public CFileContentSink
+class CFileSink : public CFileContentSink
 {
 public:
-    explicit CDescriptorSink(int fd) : m_fd(fd) { m_buffer.reserve(kBufferSize); }
+    explicit CFileSink(CPlatformFile& file) : m_file(file) { m_buffer.reserve(kBufferSize); }
     bool Write(const void* pData, size_t nSize) override
     {
         if (!m_bOk)
@@ -39,34 +17,25 @@ public:
         if (m_buffer.size() + nSize > kBufferSize && !Flush())
             return false;
         if (nSize >= kBufferSize)
-            return Check(WriteAll(m_fd, static_cast<const char*>(pData), nSize));
+            return m_bOk = m_file.Write(pData, nSize);
         m_buffer.append(static_cast<const char*>(pData), nSize);
         return true;
     }
     bool Flush()
     {
         if (m_bOk && !m_buffer.empty())
-            Check(WriteAll(m_fd, m_buffer.data(), m_buffer.size()));
+            m_bOk = m_file.Write(m_buffer.data(), m_buffer.size());
         m_buffer.clear();
         return m_bOk;
     }
 
-    // The errno value of the write that failed.
-    int GetError() const { return m_nError; }
+    // The system's text for the write that failed.
+    const std::string& GetError() const { return m_file.GetErrorText(); }
 
 private:
-    bool Check(bool bOk)
-    {
-        if (!bOk && m_bOk)
-            m_nError = errno;
-        m_bOk = bOk;
-        return bOk;
-    }
-
     static constexpr size_t kBufferSize = 256 * 1024;
-    int m_fd;
+    CPlatformFile& m_file;
     bool m_bOk = true;
-    int m_nError = 0;
     std::string m_buffer;
 };
 } // namespace
@@ -94,14 +63,21 @@ bool WriteFileReplacing(const std::string& strLinkPath,
         strError = "Cannot save \"" + strLinkPath + "\": " + save.GetError();
         return false;
     }
-    CDescriptorSink sink(save.GetDescriptor());
+    CPlatformFile file;
+    if (!save.OpenTempFile(file))
+    {
+        strError = "Cannot save \"" + strLinkPath + "\": " + save.GetError();
+        return false;
+    }
+    CFileSink sink(file);
     produce(sink);
     if (!sink.Flush())
     {
         save.Abort();
-        strError = "Cannot write \"" + save.GetTargetPath() + "\": " + GetSystemErrorText(sink.GetError());
+        strError = "Cannot write \"" + save.GetTargetPath() + "\": " + sink.GetError();
         return false;
     }
+    file.Close();
     if (!save.Commit())
     {
         strError = "Cannot save \"" + save.GetTargetPath() + "\": " + save.GetError();
@@ -114,32 +90,30 @@ bool WriteFileReplacing(const std::string& strLinkPath,
 bool ReadWholeFile(const std::string& strPath, std::string& data)
 {
     data.clear();
-    int fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // Regular files only: a FIFO put in place of the file must not hang the program.
+    CPlatformFile file;
+    if (!file.Open(strPath, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
         return false;
     // Read straight into one allocation of the file's size, so a large list is neither
     // regrown nor copied; a file that grows meanwhile is read on to its end.
-    struct stat st;
-    size_t nSize = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        nSize = static_cast<size_t>(st.st_size);
-    data.resize(nSize + 1);
+    const int64_t nSize = file.GetSize();
+    data.resize(nSize > 0 ? static_cast<size_t>(nSize) + 1 : 1);
     size_t nRead = 0;
-    bool bOk = true;
     for (;;)
     {
         if (nRead == data.size())
             data.resize(data.size() * 2);
-        ssize_t n = ::read(fd, data.data() + nRead, data.size() - nRead);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const size_t nWanted = data.size() - nRead;
+        const int64_t n = file.Read(data.data() + nRead, nWanted);
         if (n < 0)
-            bOk = false;
-        if (n <= 0)
-            break;
+        {
+            data.clear();
+            return false;
+        }
         nRead += static_cast<size_t>(n);
+        if (static_cast<size_t>(n) < nWanted)
+            break;
     }
-    data.resize(bOk ? nRead : 0);
-    ::close(fd);
-    return bOk;
+    data.resize(nRead);
+    return true;
 }

@@ -1,15 +1,10 @@
 #pragma once
 // Folder listing with the wildcard patterns users know from file dialogs.
 
+#include "platform/File.h"
+
 #include <string>
 #include <vector>
-
-struct SFolderEntry
-{
-    std::string strName;
-    bool bFolder = false;      // a real folder (not a link to one)
-    bool bLinkToFolder = false; // a symbolic link that leads to a folder
-};
 
 // Lists the entries of a folder, without "." and "..", sorted by name (byte order) so
 // that every walk of the same tree visits it in the same order. False when the folder

@@ -1,5 +1,6 @@
 #include "platform/SafeSave.h"
 
+#include "platform/File.h"
 #include "platform/Folders.h"
 #include "platform/SystemInfo.h"
 #include "platform/TempFile.h"
@@ -162,6 +163,18 @@ void CSafeSave::RemoveTemp()
 void CSafeSave::Abort()
 {
     RemoveTemp();
+}
+
+bool CSafeSave::OpenTempFile(CPlatformFile& file)
+{
+    file.Close();
+    if (m_fd < 0)
+        return Fail(EBADF);
+    const int fd = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return Fail(errno);
+    file.m_fd = fd;
+    return true;
 }
 
 bool CSafeSave::CreateTemp(const std::string& strFolder, unsigned nMode, int& nError)

@@ -28,6 +28,8 @@
 
 #include <string>
 
+class CPlatformFile;
+
 class CSafeSave
 {
 public:
@@ -50,6 +52,9 @@ public:
     // The temporary file, open for reading and writing; -1 before Begin and after Commit.
     // The caller may write through a duplicate of it; Commit syncs the file itself.
     int GetDescriptor() const { return m_fd; }
+    // Another handle to the temporary file, for writing through the file type; Commit syncs
+    // what was written through it. False with the error set.
+    bool OpenTempFile(CPlatformFile& file);
     const std::string& GetTempPath() const { return m_strTemp; }
     // The file that is replaced: strPath with its symbolic links followed.
     const std::string& GetTargetPath() const { return m_strTarget; }

@@ -312,9 +312,9 @@ class CModelRun
 public:
     CModelRun(unsigned nSeed, const std::string& path) : m_random(nSeed), m_path(path) {}
 
-    void Run(int nSteps)
+    void Run(int nSteps, int nMaxSize = 200)
     {
-        std::uniform_int_distribution<int> size(0, 200);
+        std::uniform_int_distribution<int> size(0, nMaxSize);
         m_model.resize(static_cast<size_t>(size(m_random)));
         for (uint8_t& b : m_model)
         {
@@ -332,6 +332,28 @@ public:
                 return;
             }
         }
+        // Every undo puts back exactly the pieces its change took out: once all changes
+        // are undone the file is one piece again, however the edits cut it up.
+        const Bytes original = m_undo.empty() ? m_model : m_undo.front();
+        while (!m_undo.empty())
+        {
+            ASSERT_TRUE(m_buffer.Undo(nullptr, static_cast<int32_t>(m_undo.size()) - 1));
+            m_undo.pop_back();
+        }
+        ASSERT_EQ(ReadAll(m_buffer), original);
+        const std::vector<SHexPiece> pieces = m_buffer.GetPieces();
+        if (original.empty())
+        {
+            EXPECT_TRUE(pieces.empty() || (pieces.size() == 1 && pieces[0].m_nLength == 0));
+        }
+        else
+        {
+            ASSERT_EQ(pieces.size(), 1u);
+            EXPECT_EQ(pieces[0].m_cKind, 'f');
+            EXPECT_EQ(pieces[0].m_nSource, 0u);
+            EXPECT_EQ(pieces[0].m_nLength, original.size());
+        }
+        EXPECT_FALSE(m_buffer.IsModified());
     }
 
 private:
@@ -441,7 +463,9 @@ private:
         {
             // Paste (insert or replace within the data) or a selection delete.
             const uint32_t s = Pick(n);
-            const uint32_t nCount = 1 + Pick(40);
+            // Now and then a large replacement or delete, which takes out many pieces.
+            const bool bLarge = nAction == 7 && m_random() % 8 == 0;
+            const uint32_t nCount = 1 + Pick(bLarge ? n : 40);
             Bytes bytes(nCount);
             for (uint8_t& b : bytes)
             {
@@ -490,6 +514,39 @@ private:
             ASSERT_EQ(nGot, nExpected);
             ASSERT_TRUE(std::equal(out.begin(), out.begin() + nGot, m_model.begin() + nOffset));
         }
+        CheckPieces();
+    }
+
+    // The piece list covers the data exactly, has no empty piece, refers to the file only
+    // within it, and never holds two pieces that are one run of bytes (which undoing would
+    // otherwise pile up).
+    void CheckPieces()
+    {
+        const std::vector<SHexPiece> pieces = m_buffer.GetPieces();
+        ASSERT_EQ(pieces.size(), m_buffer.GetPieceCount());
+        uint64_t nSum = 0;
+        for (size_t i = 0; i < pieces.size(); ++i)
+        {
+            const SHexPiece& piece = pieces[i];
+            nSum += piece.m_nLength;
+            if (pieces.size() > 1 || m_buffer.GetFileLength() > 0 || !m_buffer.GetRecords().empty())
+            {
+                ASSERT_GT(piece.m_nLength, 0u) << "piece " << i;
+            }
+            if (piece.m_cKind == 'f')
+            {
+                ASSERT_LE(uint64_t(piece.m_nSource) + piece.m_nLength, m_buffer.GetFileLength());
+            }
+            if (i > 0 && pieces[i - 1].m_cKind == piece.m_cKind)
+            {
+                const SHexPiece& previous = pieces[i - 1];
+                ASSERT_FALSE(piece.m_cKind == 'f'
+                                 ? previous.m_nSource + previous.m_nLength == piece.m_nSource
+                                 : previous.m_pData + previous.m_nLength == piece.m_pData)
+                    << "pieces " << i - 1 << " and " << i << " continue each other";
+            }
+        }
+        ASSERT_EQ(nSum, m_model.size());
     }
 
     std::mt19937 m_random;
@@ -507,6 +564,22 @@ TEST(HexModel, RandomChangesAndUndosMatchAPlainByteVector)
         SCOPED_TRACE(nSeed);
         CModelRun run(nSeed, folder / ("model" + std::to_string(nSeed) + ".bin"));
         run.Run(300);
+        if (HasFailure())
+        {
+            return;
+        }
+    }
+}
+
+// Long runs over larger data cut the pieces up into a deep tree.
+TEST(HexModel, LongRunsOverLargerDataMatchAPlainByteVector)
+{
+    CScratchFolder folder;
+    for (unsigned nSeed = 11; nSeed <= 13; ++nSeed)
+    {
+        SCOPED_TRACE(nSeed);
+        CModelRun run(nSeed, folder / ("long" + std::to_string(nSeed) + ".bin"));
+        run.Run(3000, 20000);
         if (HasFailure())
         {
             return;

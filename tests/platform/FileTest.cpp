@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <pthread.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/FileLock.h"
+
+namespace
+{
+class CFileFolder
+{
+public:
+    CFileFolder()
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "scrivel-file-XXXXXX").string();
+        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
+        m_path = pattern;
+    }
+    ~CFileFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    std::string Path(const std::string& name) const { return m_path + "/" + name; }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(Path(name), std::ios::binary | std::ios::trunc) << bytes;
+        return Path(name);
+    }
+
+private:
+    std::string m_path;
+};
+
+std::atomic<int> g_nSignals{0};
+void CountSignal(int)
+{
+    ++g_nSignals;
+}
+
+// Delivers SIGUSR1 without SA_RESTART, so that a blocked read or write is interrupted: it
+// fails with EINTR, or comes back short when it had moved some bytes already.
+class CInterrupter
+{
+public:
+    CInterrupter()
+    {
+        struct sigaction action = {};
+        action.sa_handler = CountSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0;
+        sigaction(SIGUSR1, &action, &m_old);
+    }
+    ~CInterrupter()
+    {
+        Stop();
+        sigaction(SIGUSR1, &m_old, nullptr);
+    }
+    // Signals `target` every 200 microseconds until Stop.
+    void Start(pthread_t target)
+    {
+        m_bRun = true;
+        m_thread = std::thread(
+            [this, target]
+            {
+                while (m_bRun)
+                {
+                    pthread_kill(target, SIGUSR1);
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                }
+            });
+    }
+    void Stop()
+    {
+        m_bRun = false;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    struct sigaction m_old = {};
+    std::atomic<bool> m_bRun{false};
+    std::thread m_thread;
+};
+
+std::string Pattern(size_t n)
+{
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
+    return bytes;
+}
+} // namespace
+
+TEST(PlatformFile, InterruptedAndShortTransfersAreCompleted)
+{
+    // Through a FIFO, where reads come back with what the writer had written so far and
+    // writes block once the pipe is full: both are interrupted time and again.
+    CFileFolder folder;
+    const std::string fifo = folder.Path("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string sent = Pattern(4 << 20);
+    std::string received(sent.size(), '\0');
+    g_nSignals = 0;
+    const auto oldPipeAction = signal(SIGPIPE, SIG_IGN);
+    CInterrupter interruptWriter, interruptReader;
+
+    bool bWritten = false;
+    int nWriteError = 0;
+    std::atomic<bool> bRelease{false};
+    std::thread writer(
+        [&]
+        {
+            // The thread lives until the signals to it have stopped.
+            struct SWait
+            {
+                std::atomic<bool>& bFlag;
+                ~SWait()
+                {
+                    while (!bFlag)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            } wait{bRelease};
+            CPlatformFile out;
+            if (!out.Open(fifo, CPlatformFile::OpenWrite))
+                return;
+            // First in small pieces with pauses, so that the reader sees short reads.
+            for (size_t i = 0; i < 64; ++i)
+            {
+                out.Write(sent.data() + i * 100, 100);
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+            bWritten = out.Write(sent.data() + 6400, sent.size() - 6400);
+            nWriteError = out.GetErrorNumber();
+            out.Close(); // the end of the data for the reader
+        });
+    interruptWriter.Start(writer.native_handle());
+    interruptReader.Start(pthread_self());
+
+    CPlatformFile in;
+    ASSERT_TRUE(in.Open(fifo, CPlatformFile::OpenRead)) << in.GetErrorText();
+    // Slowly at first, so the writer fills the pipe and blocks in the middle of a write.
+    int64_t nFirst = in.Read(received.data(), 6400);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    int64_t nRest = in.Read(received.data() + 6400, received.size() - 6400 + 10);
+    interruptWriter.Stop();
+    interruptReader.Stop();
+    in.Close(); // a writer still blocked (after a failed read) fails instead of waiting
+    bRelease = true;
+    writer.join();
+
+    EXPECT_GT(g_nSignals.load(), 10);
+    EXPECT_TRUE(bWritten) << nWriteError;
+    EXPECT_EQ(nFirst, 6400) << in.GetErrorText();
+    EXPECT_EQ(nRest, static_cast<int64_t>(sent.size()) - 6400) << in.GetErrorText();
+    EXPECT_TRUE(received == sent);
+    signal(SIGPIPE, oldPipeAction);
+}
+
+TEST(PlatformFile, ReadsAndWritesBeyondFourGigabytes)
+{
+    CFileFolder folder;
+    CPlatformFile file;
+    ASSERT_TRUE(
+        file.Open(folder.Path("sparse"), CPlatformFile::OpenReadWrite | CPlatformFile::OpenCreate));
+    const int64_t nFar = (int64_t(5) << 30) + 3;
+    ASSERT_TRUE(file.WriteAt("tail", 4, nFar)) << file.GetErrorText();
+    EXPECT_EQ(file.GetSize(), nFar + 4);
+    char buffer[8] = {};
+    // Asking past the end gives what is there: a short read is the end, not an error.
+    EXPECT_EQ(file.ReadAt(buffer, sizeof buffer, nFar - 1), 5);
+    EXPECT_EQ(std::string(buffer, 5), std::string("\0tail", 5));
+    EXPECT_EQ(file.ReadAt(buffer, sizeof buffer, nFar + 100), 0);
+    ASSERT_TRUE(file.SetSize(2));
+    EXPECT_EQ(file.GetSize(), 2);
+}
+
+TEST(PlatformFile, FailuresCarryTheErrorNumberAndText)
+{
+    CFileFolder folder;
+    CPlatformFile file;
+    EXPECT_FALSE(file.Open(folder.Path("missing"), CPlatformFile::OpenRead));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.GetErrorNumber(), ENOENT);
+    EXPECT_EQ(file.GetErrorText(), std::strerror(ENOENT));
+
+    const std::string path = folder.Write("present", "abc");
+    EXPECT_FALSE(file.Open(path, CPlatformFile::OpenWrite | CPlatformFile::OpenCreateNew));
+    EXPECT_EQ(file.GetErrorNumber(), EEXIST);
+    // A name planted as a link is not followed by an exclusive create.
+    ASSERT_EQ(symlink(folder.Path("target").c_str(), folder.Path("planted").c_str()), 0);
+    EXPECT_FALSE(
+        file.Open(folder.Path("planted"), CPlatformFile::OpenWrite | CPlatformFile::OpenCreateNew));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path("target")));
+
+    // Nothing but reading through a handle open for reading.
+    ASSERT_TRUE(file.Open(path, CPlatformFile::OpenRead));
+    EXPECT_FALSE(file.WriteAt("x", 1, 0));
+    EXPECT_EQ(file.GetErrorNumber(), EBADF);
+    file.Close();
+    char c;
+    EXPECT_EQ(file.ReadAt(&c, 1, 0), -1);
+    EXPECT_EQ(file.GetErrorNumber(), EBADF);
+}
+
+TEST(PlatformFile, VanishedFileIsMissingByNameAndShortThroughTheHandle)
+{
+    CFileFolder folder;
+    const std::string path = folder.Write("doomed", "0123456789");
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(path, CPlatformFile::OpenRead));
+    SFileStatus before;
+    ASSERT_TRUE(file.GetStatus(before));
+    // Cut short by another program: the read ends early without an error.
+    ASSERT_EQ(truncate(path.c_str(), 4), 0);
+    char buffer[10];
+    EXPECT_EQ(file.ReadAt(buffer, sizeof buffer, 0), 4);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    SFileStatus status;
+    int nError = 0;
+    EXPECT_FALSE(GetFileStatus(path, status, &nError));
+    EXPECT_EQ(nError, ENOENT);
+    EXPECT_EQ(status.type, EFileType::Missing);
+    // A new file under the old name is another file.
+    folder.Write("doomed", "new");
+    ASSERT_TRUE(GetFileStatus(path, status));
+    EXPECT_FALSE(status.IsSameFile(before));
+}
+
+TEST(PlatformFile, RegularOnlyRefusesOtherTypesWithoutBlocking)
+{
+    CFileFolder folder;
+    const std::string fifo = folder.Path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketPath = folder.Path("socket");
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(symlink(fifo.c_str(), folder.Path("link-to-fifo").c_str()), 0);
+
+    // A FIFO opened without this flag would wait here for a writer for ever.
+    for (const std::string& path :
+         {fifo, socketPath, std::string("/dev/null"), folder.Path("link-to-fifo")})
+    {
+        CPlatformFile file;
+        EXPECT_FALSE(file.Open(path, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
+            << path;
+        EXPECT_EQ(file.GetErrorNumber(), EINVAL) << path;
+        EXPECT_EQ(file.GetErrorText(), CPlatformFile::kNotRegularText);
+    }
+    CPlatformFile file;
+    EXPECT_FALSE(
+        file.Open(folder.Path(""), CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly));
+    EXPECT_EQ(file.GetErrorNumber(), EISDIR);
+    EXPECT_TRUE(file.Open(folder.Write("plain", "x"),
+                          CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly));
+    close(sock);
+}
+
+TEST(PlatformFile, StatusHasNanosecondTimesAndIdentity)
+{
+    CFileFolder folder;
+    const std::string path = folder.Write("timed", "12345");
+    const struct timespec times[2] = {{1700000000, 123456789}, {1600000000, 987654321}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    SFileStatus status;
+    ASSERT_TRUE(GetFileStatus(path, status));
+    EXPECT_EQ(status.type, EFileType::Regular);
+    EXPECT_EQ(status.nSize, 5);
+    EXPECT_EQ(status.nLastWriteTime, 1600000000LL * 1000000000 + 987654321);
+    EXPECT_EQ(status.nLastAccessTime, 1700000000LL * 1000000000 + 123456789);
+    ASSERT_EQ(link(path.c_str(), folder.Path("second").c_str()), 0);
+    SFileStatus second;
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(folder.Path("second"), CPlatformFile::OpenRead));
+    ASSERT_TRUE(file.GetStatus(second));
+    EXPECT_TRUE(second.IsSameFile(status));
+    EXPECT_EQ(second.nLinks, 2u);
+}
+
+TEST(PlatformFile, SharingLocksConflictLikeTwoPrograms)
+{
+    CFileFolder folder;
+    const std::string path = folder.Write("shared", "x");
+    CPlatformFile writer, reader;
+    ASSERT_TRUE(writer.Open(path, CPlatformFile::OpenReadWrite, CPlatformFile::EShare::None));
+    EXPECT_FALSE(reader.Open(path, CPlatformFile::OpenRead, CPlatformFile::EShare::ReadOnly));
+    EXPECT_TRUE(IsLockConflict(reader.GetErrorNumber()));
+    EXPECT_TRUE(reader.Open(path, CPlatformFile::OpenRead)); // no lock asked, none checked
+    writer.Close();
+    EXPECT_TRUE(reader.Open(path, CPlatformFile::OpenRead, CPlatformFile::EShare::ReadOnly));
+}
+
+TEST(PlatformFolder, ReachesFilesDeeperThanTheLongestPath)
+{
+    CFileFolder folder;
+    const std::string name(40, 'd');
+    constexpr int kDepth = 500; // 500 * 41 bytes: far beyond the longest path the system takes
+    {
+        int fd = open(folder.Path("").c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < kDepth; ++i)
+        {
+            ASSERT_EQ(mkdirat(fd, name.c_str(), 0700), 0);
+            int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+            close(fd);
+            fd = next;
+        }
+        const int file = openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600);
+        ASSERT_EQ(write(file, "found", 5), 5);
+        close(file);
+        close(fd);
+    }
+    std::vector<CPlatformFolder> chain(kDepth + 1);
+    ASSERT_TRUE(chain[0].Open(folder.Path("")));
+    for (int i = 1; i <= kDepth; ++i)
+        ASSERT_TRUE(chain[i].OpenIn(chain[i - 1], name)) << i << ": " << chain[i].GetErrorText();
+    std::vector<SFolderEntry> entries;
+    ASSERT_TRUE(chain[kDepth].List(entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].strName, "bottom.txt");
+    CPlatformFile file;
+    ASSERT_TRUE(file.OpenIn(chain[kDepth], "bottom.txt",
+                            CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly));
+    char buffer[8];
+    EXPECT_EQ(file.ReadAt(buffer, sizeof buffer, 0), 5);
+    // Removing it again needs the same: std::filesystem would fail on the long names.
+    for (int i = kDepth; i >= 1; --i)
+    {
+        if (i == kDepth)
+            unlinkat(chain[i].GetDescriptor(), "bottom.txt", 0);
+        chain[i].Close();
+        ASSERT_EQ(unlinkat(chain[i - 1].GetDescriptor(), name.c_str(), AT_REMOVEDIR), 0);
+    }
+}
+
+TEST(PlatformFolder, ListsInNameOrderAndDoesNotFollowLinkedFolders)
+{
+    CFileFolder folder;
+    std::filesystem::create_directory(folder.Path("sub"));
+    folder.Write("b.txt", "");
+    folder.Write("a.txt", "");
+    ASSERT_EQ(symlink("sub", folder.Path("link").c_str()), 0);
+    CPlatformFolder open;
+    ASSERT_TRUE(open.Open(folder.Path("")));
+    std::vector<SFolderEntry> entries;
+    ASSERT_TRUE(open.List(entries));
+    // Listing twice through one handle starts at the first entry both times.
+    ASSERT_TRUE(open.List(entries));
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].strName, "a.txt");
+    EXPECT_EQ(entries[2].strName, "link");
+    EXPECT_TRUE(entries[2].bLinkToFolder);
+    EXPECT_FALSE(entries[2].bFolder);
+    EXPECT_TRUE(entries[3].bFolder);
+    CPlatformFolder sub;
+    EXPECT_FALSE(sub.OpenIn(open, "link"));
+    EXPECT_TRUE(sub.OpenIn(open, "sub"));
+    EXPECT_FALSE(sub.OpenIn(open, "a.txt"));
+    EXPECT_EQ(sub.GetErrorNumber(), ENOTDIR);
+}
