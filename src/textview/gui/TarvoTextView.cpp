@@ -15,6 +15,7 @@
 #include "platform/CodePageConv.h"
 #include "platform/Multibyte.h"
 #include "syntax/TextEditModule.h"
+#include "textview/gui/ProcessDialog.h"
 
 namespace
 {
@@ -265,6 +266,8 @@ void CTarvoTextView::OnUpdate(CTextBufferView*, const CUpdateContext* pContext, 
 
 void CTarvoTextView::OnBeforeTextChange()
 {
+    if (m_pRunningExport != nullptr)
+        m_pRunningExport->CancelAndWait();
     m_layout.OnBeforeTextChange();
 }
 

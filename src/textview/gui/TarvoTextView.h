@@ -21,6 +21,7 @@
 class QPainter;
 class QPrinter;
 class CSyntaxEditFonts;
+class CProcessDialog;
 
 class CTarvoTextView : public QAbstractScrollArea, public CTextBufferView, public CCommandTarget
 {
@@ -128,5 +129,6 @@ private:
     QPixmap m_images[2]; // bookmark, continuation
     bool m_bUpdatingBars = false;
     int m_nPrintRowsPerPage = 0;
-    SRowLayout m_row; // scratch
+    CProcessDialog* m_pRunningExport = nullptr; // while an export reads the text
+    SRowLayout m_row;                           // scratch
 };

@@ -11,7 +11,11 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
+
+#include <atomic>
+#include <thread>
 
 #include <chrono>
 #include <cmath>
@@ -20,6 +24,7 @@
 #include "../TextViewTestUtil.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParserFactory.h"
+#include "textview/gui/ProcessDialog.h"
 #include "textview/gui/TarvoTextView.h"
 
 namespace
@@ -264,4 +269,36 @@ TEST_F(TextViewWidgetTest, PrintsTheExpectedNumberOfPagesToPdf)
     EXPECT_EQ(CountPdfPages(dir.filePath("out.pdf")), pages);
     // The screen's wrap is untouched by printing.
     EXPECT_EQ(m_view->Layout().GetTotalRows(), 152);
+}
+
+TEST(ProcessDialog, RunsTheWorkAndCancelsOnlyWhenTheWorkerHasEnded)
+{
+    std::atomic<int> lines{0};
+    CProcessDialog ok(nullptr,
+                      [&](CSyntaxExportProgress& progress)
+                      {
+                          progress.SetRange(0, 99);
+                          for (int i = 0; i < 100; ++i)
+                              progress.Advance(i), ++lines;
+                          return true;
+                      });
+    EXPECT_TRUE(ok.Run());
+    EXPECT_EQ(lines.load(), 100);
+    EXPECT_EQ(ok.windowTitle(), QStringLiteral("Processing"));
+
+    std::atomic<bool> stillRunning{false};
+    CProcessDialog cancelled(nullptr,
+                             [&](CSyntaxExportProgress& progress)
+                             {
+                                 stillRunning = true;
+                                 while (!progress.IsCancelled())
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                 stillRunning = false;
+                                 return false;
+                             });
+    QTimer::singleShot(50, &cancelled, [&] { cancelled.reject(); });
+    EXPECT_FALSE(cancelled.Run());
+    EXPECT_TRUE(cancelled.WasCancelled());
+    EXPECT_FALSE(stillRunning.load());
 }
