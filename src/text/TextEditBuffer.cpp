@@ -43,6 +43,7 @@ CTarvoTextEditBuffer::~CTarvoTextEditBuffer() = default;
 
 void CTarvoTextEditBuffer::FreeAll()
 {
+    NotifyBeforeTextChange();
     FreeAllLines();
     ResetUndoHistory();
     m_aParseStates.clear();
@@ -142,6 +143,7 @@ bool CTarvoTextEditBuffer::ConvertLineEnds()
     const char* eol = GetLineEndString();
     const int eolLength = static_cast<int>(std::strlen(eol));
     bool bChanged = false;
+    NotifyBeforeTextChange();
     for (int i = 0; i < GetLineCount(); ++i)
     {
         CTarvoTextLineInfo& line = m_aLines[i];
@@ -176,6 +178,7 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
         nEndChar = nPos;
         return true;
     }
+    NotifyBeforeTextChange();
     const int textLength = static_cast<int>(text.size());
     uint32_t dwHint;
     if (text.find_first_of("\r\n") == std::string_view::npos)
@@ -264,6 +267,7 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
         return false;
     if (nStartLine == nEndLine && nStartChar == nEndChar)
         return true;
+    NotifyBeforeTextChange();
     uint32_t dwHint;
     CTarvoTextLineInfo& first = m_aLines[nStartLine];
     if (nStartLine == nEndLine)
@@ -413,6 +417,13 @@ void CTarvoTextEditBuffer::NotifyViews(CTextBufferView* pSource, const CUpdateCo
     }
 }
 
+void CTarvoTextEditBuffer::NotifyBeforeTextChange()
+{
+    const std::vector<CTextBufferView*> views = m_aViews;
+    for (CTextBufferView* view : views)
+        view->OnBeforeTextChange();
+}
+
 void CTarvoTextEditBuffer::AttachView(CTextBufferView* pView)
 {
     if (pView != nullptr && std::find(m_aViews.begin(), m_aViews.end(), pView) == m_aViews.end())
@@ -483,11 +494,14 @@ uint32_t CTarvoTextEditBuffer::GetLineParseState(int nLine)
     while (known >= 0 && m_aParseStates[static_cast<size_t>(known)] == kParseStateUnknown)
         --known;
     uint32_t state = known >= 0 ? m_aParseStates[static_cast<size_t>(known)] : 0;
-    for (int i = known + 1; i <= nLine; ++i)
-    {
-        state = ParseLine(state, i, nullptr, nullptr);
-        m_aParseStates[static_cast<size_t>(i)] = state;
-    }
+    // The walk reads packed lines in place: a state-only pass over a whole loaded file
+    // must not make a record for every line it passes.
+    size_t i = static_cast<size_t>(known + 1);
+    int dummy = 0;
+    m_aLines.VisitLines(known + 1, nLine - known, [&](const CTarvoTextLineInfo& line) {
+        state = m_pParser != nullptr ? m_pParser->ParseLine(state, &line, nullptr, &dummy) : 0;
+        m_aParseStates[i++] = state;
+    });
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
     return state;
 }
