@@ -53,7 +53,9 @@ struct TextStats
     int32_t nZeroCount = 0;  // zero bytes (8-bit text) or zero characters met
     int32_t nFirstZero = -1; // byte offset from the start of the text of the first zero
     int32_t nLastZero = -1;  // byte offset of the last zero
-    int32_t nLostCount = 0;  // characters that could not be converted exactly
+    // Characters that could not be converted exactly; on reading also lines whose bytes
+    // would not come back the same when saved (see HasOneWayMappings).
+    int32_t nLostCount = 0;
 };
 
 // The common interface of encoded files.

@@ -454,6 +454,16 @@ bool UniMemFile::ReadLineView(SLineView& line)
     return bMore;
 }
 
+bool UniMemFile::ComesBackAs(const std::string& text, const char* bytes, size_t count)
+{
+    // Converted exactly as a save converts the line.
+    int nLost = 0;
+    return ConvertText(EncodingNone, m_nDefaultCodePage, text.data(), text.size(), m_nEncoding,
+                       m_nCodePage, m_roundTrip, &nLost) &&
+           nLost == 0 && m_roundTrip.size() == count &&
+           std::memcmp(m_roundTrip.data(), bytes, count) == 0;
+}
+
 bool UniMemFile::ReadLineCodePage(std::string& text, std::string& ending)
 {
     if (Available() == 0 && !ReadMore())
@@ -485,7 +495,11 @@ bool UniMemFile::ReadLineCodePage(std::string& text, std::string& ending)
         }
     }
     const char* p = m_window.get() + m_nPos;
-    m_stats.nLostCount += AppendConvertedCodePage(p, index, m_nCodePage, m_nDefaultCodePage, text);
+    const int nLost = AppendConvertedCodePage(p, index, m_nCodePage, m_nDefaultCodePage, text);
+    m_stats.nLostCount += nLost;
+    if (nLost == 0 && (HasOneWayMappings(m_nCodePage) || HasOneWayMappings(m_nDefaultCodePage)) &&
+        !ComesBackAs(text, p, index))
+        ++m_stats.nLostCount;
     if (!bBreak)
     {
         m_nPos += index;
@@ -554,6 +568,8 @@ bool UniMemFile::ReadLineUnicode(std::string& text, std::string& ending)
         nLost += static_cast<int>(m_wide.size());
     }
     m_stats.nLostCount += nLost;
+    if (nLost == 0 && HasOneWayMappings(m_nDefaultCodePage) && !ComesBackAs(text, p, decodeBytes))
+        ++m_stats.nLostCount;
     if (index + (bUtf16 ? 1 : 0) >= Available())
     {
         // The end of the data.

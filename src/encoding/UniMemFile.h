@@ -108,6 +108,11 @@ private:
     bool ReadLineDirect(std::string& text, std::string& ending);
     bool ReadLineCodePage(std::string& text, std::string& ending);
     bool ReadLineUnicode(std::string& text, std::string& ending);
+    // Whether text read from `bytes` turns back into the same bytes when it is saved. Asked
+    // only where a code page has one-way mappings (HasOneWayMappings); a line that does not
+    // come back counts as a lost character, so the file loads write-protected and a save
+    // never changes bytes the user did not touch.
+    bool ComesBackAs(const std::string& text, const char* bytes, size_t count);
 
     CPlatformFile m_file;
     std::unique_ptr<char[]> m_window;
@@ -119,4 +124,5 @@ private:
     bool m_bReadFailed = false;
     std::u16string m_wide;                // scratch for the Unicode lines
     std::string m_viewText, m_viewEnding; // the converted line handed out by ReadLineView
+    std::string m_roundTrip;              // scratch for ComesBackAs
 };

@@ -116,7 +116,7 @@ void CFindInFiles::WalkFolder(CPlatformFolder& open, const std::string& folder,
                     continue;
                 // A FIFO, socket or device is skipped like a file that cannot be read.
                 CPlatformFile file;
-                if (file.OpenIn(open, entry.strName,
+                if (file.OpenIn(open, entry,
                                 CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
                     SearchFile(file, prefix + entry.strName, cancel);
             }
@@ -175,6 +175,7 @@ void CFindInFiles::SearchFile(CPlatformFile& file, const std::string& path,
     int nLineNumber = 0;
     bool bFileReported = false;
     bool bStop = false;
+    bool bEnd = false;
 
     auto report = [&](const char* text, int nTextLength)
     {
@@ -201,9 +202,11 @@ void CFindInFiles::SearchFile(CPlatformFile& file, const std::string& path,
 
     for (;;)
     {
-        const int64_t nRead = file.Read(block, kReadBufferSize);
+        const int64_t nRead = bEnd ? 0 : file.Read(block, kReadBufferSize);
         if (nRead <= 0)
             break; // the end, or a read error: what was read is still searched below
+        // A block that comes back short is the last one: no call is spent to learn that.
+        bEnd = nRead < kReadBufferSize;
         // Every carriage return is dropped wherever it stands.
         char* end = block + nRead;
         if (char* cr = static_cast<char*>(std::memchr(block, '\r', static_cast<size_t>(nRead))))

@@ -432,8 +432,9 @@ void DecodeWithIconv(const SConverter& conv, const char* bytes, size_t count, st
     {
         char* pOut = buffer;
         size_t outLeft = sizeof buffer;
-        size_t r = inLeft ? iconv(cd, &pIn, &inLeft, &pOut, &outLeft)
-                          : iconv(cd, nullptr, nullptr, &pOut, &outLeft);
+        const bool bFlushing = inLeft == 0;
+        size_t r = bFlushing ? iconv(cd, nullptr, nullptr, &pOut, &outLeft)
+                             : iconv(cd, &pIn, &inLeft, &pOut, &outLeft);
         int err = errno;
         flush(pOut);
         if (r != static_cast<size_t>(-1))
@@ -446,7 +447,15 @@ void DecodeWithIconv(const SConverter& conv, const char* bytes, size_t count, st
             continue;
         out.push_back(u'?');
         ++nLost;
-        if (err == EINVAL) // cut at the end of the input
+        if (bFlushing)
+        {
+            // A shift state that cannot be ended: counted once, and the state is reset.
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            break;
+        }
+        // glibc may consume an invalid sequence whole before it reports it (CP949 A2 E8):
+        // then nothing is left to step over.
+        if (err == EINVAL || inLeft == 0) // cut at the end of the input, or consumed
         {
             pIn += inLeft;
             inLeft = 0;
@@ -555,6 +564,32 @@ bool IsSingleByteCodePage(int nCodePage)
 {
     EConverterKind kind = GetConverter(nCodePage).eKind;
     return kind == KindSingleByte || kind == KindAscii;
+}
+
+bool HasOneWayMappings(int nCodePage)
+{
+    switch (ResolveCodePage(nCodePage))
+    {
+    case 932:
+    case 950:
+    case 1255:
+    case 1258:
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+    case 50930:
+    case 50933:
+    case 50935:
+    case 50937:
+    case 50939:
+    case 52936:
+    case 65000:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool AreCodePagesEquivalent(int nCodePage1, int nCodePage2)

@@ -35,6 +35,14 @@ bool IsCodePageConvertible(int nCodePage);
 // True when every byte is one character (a 256-entry table describes the code page).
 bool IsSingleByteCodePage(int nCodePage);
 
+// True when text of this code page may not come back as the same bytes once it has been
+// decoded and encoded again: code pages with several byte sequences for one character
+// (932's NEC-selected IBM extensions, 950's duplicates), with composed characters (1255,
+// 1258), and stateful ones whose shifts and escapes can be written in more than one way
+// (UTF-7, ISO-2022, the EBCDIC double-byte code pages). False for every other code page,
+// UTF-8 and UTF-16 among them, so that a caller checks only where it is needed.
+bool HasOneWayMappings(int nCodePage);
+
 // True when both numbers name the same code page once 0, 1 and 3 are resolved.
 bool AreCodePagesEquivalent(int nCodePage1, int nCodePage2);
 

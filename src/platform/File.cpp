@@ -166,8 +166,19 @@ bool CPlatformFile::OpenIn(const CPlatformFolder& folder, const std::string& nam
     return OpenAt(folder.GetDescriptor(), name, nFlags, share, nCreateMode);
 }
 
+bool CPlatformFile::OpenIn(const CPlatformFolder& folder, const SFolderEntry& entry,
+                           unsigned nFlags)
+{
+    if (!folder.IsOpen())
+    {
+        Close();
+        return Fail(EBADF);
+    }
+    return OpenAt(folder.GetDescriptor(), entry.strName, nFlags, EShare::All, 0666, entry.bRegular);
+}
+
 bool CPlatformFile::OpenAt(int nFolder, const std::string& path, unsigned nFlags, EShare share,
-                           unsigned nCreateMode)
+                           unsigned nCreateMode, bool bKnownRegular)
 {
     Close();
     m_nError = 0;
@@ -178,7 +189,7 @@ bool CPlatformFile::OpenAt(int nFolder, const std::string& path, unsigned nFlags
     if (flags < 0)
         return Fail(EINVAL);
     const bool bRegularOnly = (nFlags & OpenRegularOnly) != 0;
-    if (bRegularOnly)
+    if (bRegularOnly && !bKnownRegular)
     {
         // Checked before opening, because opening a device can act on it (a tape rewinds).
         struct stat st;
@@ -419,8 +430,8 @@ CPlatformFolder::~CPlatformFolder()
 }
 
 CPlatformFolder::CPlatformFolder(CPlatformFolder&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_nError(other.m_nError),
-      m_strError(std::move(other.m_strError))
+    : m_fd(std::exchange(other.m_fd, -1)), m_pListing(std::exchange(other.m_pListing, nullptr)),
+      m_nError(other.m_nError), m_strError(std::move(other.m_strError))
 {
 }
 
@@ -430,6 +441,7 @@ CPlatformFolder& CPlatformFolder::operator=(CPlatformFolder&& other) noexcept
     {
         Close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_pListing = std::exchange(other.m_pListing, nullptr);
         m_nError = other.m_nError;
         m_strError = std::move(other.m_strError);
     }
@@ -445,8 +457,11 @@ bool CPlatformFolder::Fail(int nError)
 
 void CPlatformFolder::Close()
 {
-    if (m_fd >= 0)
+    if (m_pListing)
+        ::closedir(static_cast<DIR*>(m_pListing)); // closes m_fd as well
+    else if (m_fd >= 0)
         ::close(m_fd);
+    m_pListing = nullptr;
     m_fd = -1;
 }
 
@@ -488,18 +503,19 @@ bool CPlatformFolder::List(std::vector<SFolderEntry>& entries)
     entries.clear();
     if (m_fd < 0)
         return Fail(EBADF);
-    // A descriptor of its own, so that the listing starts at the first entry whatever was
-    // listed through this folder before; the stream owns and closes it.
-    const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(errno);
-    DIR* dir = ::fdopendir(fd);
-    if (!dir)
+    // The stream is made once and then owns the descriptor; a later listing starts again
+    // at the first entry.
+    DIR* dir = static_cast<DIR*>(m_pListing);
+    if (dir)
+        ::rewinddir(dir);
+    else
     {
-        const int nError = errno;
-        ::close(fd);
-        return Fail(nError);
+        dir = ::fdopendir(m_fd);
+        if (!dir)
+            return Fail(errno);
+        m_pListing = dir;
     }
+    const int fd = m_fd;
     errno = 0;
     while (dirent* e = ::readdir(dir))
     {
@@ -510,15 +526,18 @@ bool CPlatformFolder::List(std::vector<SFolderEntry>& entries)
         unsigned char type = e->d_type;
         struct stat st;
         if (type == DT_UNKNOWN && ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+            type = S_ISDIR(st.st_mode)   ? DT_DIR
+                   : S_ISLNK(st.st_mode) ? DT_LNK
+                   : S_ISREG(st.st_mode) ? DT_REG
+                                         : DT_UNKNOWN;
         entry.bFolder = type == DT_DIR;
+        entry.bRegular = type == DT_REG;
         if (type == DT_LNK)
             entry.bLinkToFolder = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         entries.push_back(std::move(entry));
         errno = 0;
     }
     const int nError = errno;
-    ::closedir(dir);
     if (nError != 0)
     {
         entries.clear();

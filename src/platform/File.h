@@ -69,6 +69,15 @@ bool LinkFile(const std::string& existing, const std::string& newName, int* pErr
 
 class CPlatformFolder;
 
+// One entry of a folder listing.
+struct SFolderEntry
+{
+    std::string strName;
+    bool bFolder = false;       // a real folder (not a link to one)
+    bool bLinkToFolder = false; // a symbolic link that leads to a folder
+    bool bRegular = false;      // a regular file (not a link to one)
+};
+
 class CPlatformFile
 {
 public:
@@ -111,6 +120,11 @@ public:
     // The same for the entry `name` of an open folder, however deep that folder lies.
     bool OpenIn(const CPlatformFolder& folder, const std::string& name, unsigned nFlags,
                 EShare share = EShare::All, unsigned nCreateMode = 0666);
+    // The same for an entry just listed: with OpenRegularOnly, an entry the listing found
+    // to be a regular file is not examined again before it is opened (a walk over many
+    // files saves a call per file); the check on the opened file still refuses anything
+    // put in its place meanwhile.
+    bool OpenIn(const CPlatformFolder& folder, const SFolderEntry& entry, unsigned nFlags);
     // Closes the file. False with the error set when the system reports a failure on
     // closing (a write that could not reach the disk); the file is closed either way.
     bool Close();
@@ -159,21 +173,13 @@ private:
     friend class CSafeSave;
 
     bool OpenAt(int nFolder, const std::string& path, unsigned nFlags, EShare share,
-                unsigned nCreateMode);
+                unsigned nCreateMode, bool bKnownRegular = false);
     bool Fail(int nError);
     bool FailText(int nError, const char* text);
 
     int m_fd = -1;
     int m_nError = 0;
     std::string m_strError;
-};
-
-// One entry of a folder listing.
-struct SFolderEntry
-{
-    std::string strName;
-    bool bFolder = false;       // a real folder (not a link to one)
-    bool bLinkToFolder = false; // a symbolic link that leads to a folder
 };
 
 // An open folder. Listing and opening go through its handle, so entries are found relative
@@ -211,6 +217,7 @@ private:
     bool Fail(int nError);
 
     int m_fd = -1;
+    void* m_pListing = nullptr; // the system's listing stream over m_fd, once listed
     int m_nError = 0;
     std::string m_strError;
 };

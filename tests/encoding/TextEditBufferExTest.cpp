@@ -2,14 +2,14 @@
 
 #include <chrono>
 #include <csignal>
-#include <random>
-#include <thread>
-#include <vector>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "EncodingTestFiles.h"
 #include "TextEditBufferExTestUtil.h"
@@ -193,6 +193,50 @@ TEST_F(TextEditBufferExTest, LostCharactersLoadWriteProtected)
     EXPECT_FALSE(m_buffer.CanEdit());
     EXPECT_EQ(Load("ab"), LoadOk);
     EXPECT_FALSE(m_buffer.IsWriteProtected());
+}
+
+// A file whose bytes the save would write differently (one character with two byte
+// sequences, an optional escape) loads as a lossy file does, so an unchanged line can
+// never be rewritten behind the user's back; its well-behaved neighbours stay editable
+// and save byte for byte.
+TEST_F(TextEditBufferExTest, BytesThatWouldNotComeBackLoadWriteProtected)
+{
+    struct SCase
+    {
+        const char* name;
+        std::string bytes;
+        int nFileCodePage;
+        int nTextCodePage;
+        bool bProtected;
+    };
+    const SCase cases[] = {
+        {"932 NEC row 13 duplicate", "ok\r\n\x87\x90 x\r\n", 932, 65001, true},
+        {"932 NEC-selected IBM extension", "\xED\x40", 932, 65001, true},
+        {"932 IBM extension", "\xFA\x5C\r\n\x93\xFA\x96\x7B", 932, 65001, false},
+        {"950 duplicate", "\xA2\xCC", 950, 65001, true},
+        {"950 preferred form", "\xA4\x51\n", 950, 65001, false},
+        {"UTF-7 optional direct character", "Hi!\r\n", 65000, 65001, true},
+        {"UTF-7 as it is written", "Hi+ACE a b.c\r\n", 65000, 65001, false},
+        {"UTF-7 with an optional dash", "Hi+ACE- a b.c\r\n", 65000, 65001, true},
+        // Held in 932, a Unicode file's wave dash would come back as a fullwidth tilde.
+        {"UTF-8 into 932 text", "\xEF\xBB\xBF\xE3\x80\x9C", 65001, 932, true},
+        {"UTF-8 into 932 text, exact", "\xEF\xBB\xBF\xE6\x97\xA5", 65001, 932, false},
+    };
+    for (const SCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CTextCodePageScope textCodePage(c.nTextCodePage);
+        CTarvoTextEditBufferEx buffer;
+        ASSERT_EQ(buffer.LoadFile(m_folder.Write("t.txt", c.bytes), 0, c.nFileCodePage, m_error),
+                  LoadOk)
+            << m_error;
+        EXPECT_EQ(buffer.IsWriteProtected(), c.bProtected);
+        if (c.bProtected)
+            continue;
+        const std::string path = m_folder.Path("out.txt");
+        ASSERT_FALSE(buffer.SaveFile(path, false, m_error, 0, true)) << m_error;
+        EXPECT_EQ(CScratchFolder::Read(path), c.bytes);
+    }
 }
 
 TEST_F(TextEditBufferExTest, UnreadableInputLeavesAnEmptyBufferAndSaysWhy)
@@ -407,7 +451,8 @@ TEST_F(TextEditBufferExTest, LoadedFileEditedAtRandomMatchesAModel)
     const char* endings[] = {"\n", "\r\n", "\r"};
     for (int i = 0; i < 6000; ++i)
     {
-        model += std::string(random() % 7 == 0 ? 0 : random() % 60, static_cast<char>('a' + i % 26));
+        model +=
+            std::string(random() % 7 == 0 ? 0 : random() % 60, static_cast<char>('a' + i % 26));
         model += endings[random() % 3];
     }
     model += "last line without an ending";
@@ -448,7 +493,8 @@ TEST_F(TextEditBufferExTest, LoadedFileEditedAtRandomMatchesAModel)
         if (action < 4)
         {
             const int line = static_cast<int>(random() % static_cast<unsigned>(editedLines));
-            const int ch = static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
+            const int ch = static_cast<int>(
+                random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
             const char* piece = pieces[random() % 5];
             int endLine = 0, endChar = 0;
             ASSERT_TRUE(buffer.InsertText(nullptr, line, ch, piece, endLine, endChar));
@@ -459,9 +505,10 @@ TEST_F(TextEditBufferExTest, LoadedFileEditedAtRandomMatchesAModel)
             const int line = static_cast<int>(random() % static_cast<unsigned>(editedLines));
             const int span = static_cast<int>(random() % 8 == 0 ? random() % 400 : random() % 3);
             const int lastLine = std::min(lines - 1, line + span);
-            const int ch = static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
-            const int lastCh =
-                static_cast<int>(random() % static_cast<unsigned>(lengths[static_cast<size_t>(lastLine)] + 1));
+            const int ch = static_cast<int>(
+                random() % static_cast<unsigned>(lengths[static_cast<size_t>(line)] + 1));
+            const int lastCh = static_cast<int>(
+                random() % static_cast<unsigned>(lengths[static_cast<size_t>(lastLine)] + 1));
             // An empty range changes nothing and leaves no undo step.
             if (lastLine == line && lastCh <= ch)
                 continue;
@@ -529,11 +576,12 @@ TEST_F(TextEditBufferExTest, FileCutShortWhileLoadingFailsInsteadOfLoadingPart)
     {
         m_folder.Write("cut.txt", full);
         const auto delay = loadTime * (random() % 100) / 100;
-        std::thread cutter([&path, delay]
-        {
-            std::this_thread::sleep_for(delay);
-            EXPECT_EQ(truncate(path.c_str(), kCut), 0);
-        });
+        std::thread cutter(
+            [&path, delay]
+            {
+                std::this_thread::sleep_for(delay);
+                EXPECT_EQ(truncate(path.c_str(), kCut), 0);
+            });
         const LoadResult result = m_buffer.LoadFile(path, 0, 65001, m_error);
         cutter.join();
         if (result == LoadFailed)
@@ -546,7 +594,8 @@ TEST_F(TextEditBufferExTest, FileCutShortWhileLoadingFailsInsteadOfLoadingPart)
         }
         ASSERT_EQ(result, LoadOk) << m_error;
         const std::string loaded = StoredText(m_buffer);
-        EXPECT_TRUE(loaded == full || loaded == full.substr(0, kCut)) << "a part of " << loaded.size() << " bytes";
+        EXPECT_TRUE(loaded == full || loaded == full.substr(0, kCut))
+            << "a part of " << loaded.size() << " bytes";
     }
     EXPECT_GT(cutWhileReading, 0);
 }

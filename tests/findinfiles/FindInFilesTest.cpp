@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -97,9 +104,9 @@ TEST_F(FindInFilesTest, ReportsLinesInWalkOrderWithTheirOwnText)
     Write("a.txt", "find at end");
     Write("sub/c.txt", "x\nfind\n");
     CRecorder r = Run("find", kCase | kSub, "*.*", {root.string()});
-    std::vector<std::string> expected = {"begin", "file a.txt", "line 1 find at end", "file b.txt",
-                                         "line 2 find me\n", "line 3 also find\n", "file c.txt",
-                                         "line 2 find\n", "end"};
+    std::vector<std::string> expected = {"begin",      "file a.txt",       "line 1 find at end",
+                                         "file b.txt", "line 2 find me\n", "line 3 also find\n",
+                                         "file c.txt", "line 2 find\n",    "end"};
     EXPECT_EQ(r.events, expected);
     EXPECT_EQ(r.pane.GetText(r.pane.GetCount() - 1), "4 occurrence(s) have been found.\n");
 }
@@ -111,7 +118,8 @@ TEST_F(FindInFilesTest, EmptyTypesSearchNoFileButStillWalkSubfolders)
     CRecorder none = Run("hit", kCase | kSub, ";;", {root.string()});
     EXPECT_EQ(none.matches, 0);
     // A location that names a file is searched whatever the types say.
-    CRecorder file = Run("hit", kCase, "*.cpp", {(root / "top.txt").string(), (root / "missing").string()});
+    CRecorder file =
+        Run("hit", kCase, "*.cpp", {(root / "top.txt").string(), (root / "missing").string()});
     EXPECT_EQ(file.matches, 1);
     EXPECT_EQ(file.pane.GetText(0), "Searching for \"hit\" ...");
 }
@@ -122,8 +130,9 @@ TEST_F(FindInFilesTest, OverlappingTypesSearchAFileTwice)
     Write("y.h", "needle\n");
     CRecorder r = Run("needle", kCase, "*.c;*.*", {root.string() + "///"});
     EXPECT_EQ(r.matches, 3);
-    std::vector<std::string> expected = {"begin", "file x.c", "line 1 needle\n", "file x.c",
-                                         "line 1 needle\n", "file y.h", "line 1 needle\n", "end"};
+    std::vector<std::string> expected = {
+        "begin",           "file x.c", "line 1 needle\n", "file x.c",
+        "line 1 needle\n", "file y.h", "line 1 needle\n", "end"};
     EXPECT_EQ(r.events, expected);
 }
 
@@ -173,10 +182,12 @@ TEST_F(FindInFilesTest, CancelStopsAfterTheCurrentLine)
     Write("a.txt", content);
     Write("b.txt", content);
     CCancelEvent cancel;
-    CRecorder r = Run("hit", kCase, "*.*", {root.string()}, &cancel, [&](int nLine) {
-        if (nLine == 10)
-            cancel.Set();
-    });
+    CRecorder r = Run("hit", kCase, "*.*", {root.string()}, &cancel,
+                      [&](int nLine)
+                      {
+                          if (nLine == 10)
+                              cancel.Set();
+                      });
     EXPECT_EQ(r.matches, 10);
     EXPECT_EQ(r.events.back(), "end canceled");
     EXPECT_EQ(r.pane.GetText(r.pane.GetCount() - 1), "Canceled.\n");
@@ -189,6 +200,80 @@ TEST_F(FindInFilesTest, LinkedFoldersAreNotWalkedButLinkedFilesAreSearched)
     fs::create_symlink(root / "real" / "f.txt", root / "link.txt");
     CRecorder r = Run("hit", kCase | kSub, "*.*", {root.string()});
     EXPECT_EQ(r.matches, 2); // link.txt and real/f.txt, and no endless walk
+}
+
+// A FIFO opened for reading waits for a writer, and Stop could not free the worker; a
+// socket or device has no lines either. All of them, in the tree or named as locations,
+// are passed over like unreadable files and the search comes to its end.
+TEST_F(FindInFilesTest, FifosSocketsAndDevicesAreSkippedWithoutBlocking)
+{
+    Write("a.txt", "hit\n");
+    Write("sub/z.txt", "hit\n");
+    const fs::path fifo = root / "pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((root / "sub" / "deeper.txt").c_str(), 0600), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (root / "sock.txt").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("/dev/null", root / "device.txt");
+
+    auto search =
+        std::async(std::launch::async,
+                   [&]
+                   {
+                       return Run("hit", kCase | kSub, "*.txt",
+                                  {root.string(), fifo.string(), "/dev/null", socketPath});
+                   });
+    const bool bFinished = search.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    // Frees a worker stuck on a FIFO, so that the failure is reported, not a hang.
+    while (search.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        for (const fs::path& path : {fifo, root / "sub" / "deeper.txt"})
+            close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
+    const CRecorder r = search.get();
+    close(sock);
+    EXPECT_TRUE(bFinished);
+    EXPECT_EQ(r.matches, 2);
+    EXPECT_EQ(r.events.back(), "end");
+}
+
+// Each subfolder is opened through its parent: a file far deeper than the longest path the
+// system accepts is found (and named by its whole path).
+TEST_F(FindInFilesTest, FoldersDeeperThanThePathLimitAreSearched)
+{
+    const std::string name(40, 'n');
+    constexpr int kDepth = 500;
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<int> chain{fd};
+    for (int i = 0; i < kDepth; ++i)
+    {
+        ASSERT_EQ(mkdirat(fd, name.c_str(), 0700), 0);
+        fd = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(fd, 0);
+        chain.push_back(fd);
+    }
+    const int file = openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(write(file, "a hit\n", 6), 6);
+    close(file);
+
+    CRecorder r = Run("hit", kCase | kSub, "*.txt", {root.string()});
+    ASSERT_EQ(r.matches, 1);
+    const std::string& path = r.pane.GetRecord(1).m_strPath;
+    EXPECT_GT(path.size(), static_cast<size_t>(kDepth * 41));
+    EXPECT_EQ(fs::path(path).filename(), "bottom.txt");
+
+    // Taken down the same way: a path-based removal would stop at the limit.
+    unlinkat(chain.back(), "bottom.txt", 0);
+    for (int i = kDepth; i >= 1; --i)
+    {
+        close(chain[i]);
+        ASSERT_EQ(unlinkat(chain[i - 1], name.c_str(), AT_REMOVEDIR), 0);
+    }
+    close(chain[0]);
 }
 
 TEST(FindInFilesResults, TextsAndPreviousResultLocations)

@@ -170,3 +170,55 @@ TEST(CodePageConv, SymbolicCodePagesFollowTheSystem)
     EXPECT_EQ(Encode(0, u"\u20AC"), "\xE2\x82\xAC");
     SetAnsiCodePage(0);
 }
+
+// The round-trip check of loading runs only for the code pages named as having one-way
+// mappings; any other code page whose short sequences do not come back would let a save
+// change bytes silently.
+TEST(CodePageConv, EveryCodePageWithOneWayMappingsIsNamed)
+{
+    for (int nCodePage : EnumCodePages())
+    {
+        if (!IsCodePageConvertible(nCodePage) || HasOneWayMappings(nCodePage))
+            continue;
+        SCOPED_TRACE(nCodePage);
+        int nFailures = 0;
+        auto check = [&](const char* bytes, size_t count)
+        {
+            std::u16string wide;
+            int nLost = 0;
+            if (!AppendCodePageToUtf16(nCodePage, bytes, count, wide, &nLost) || nLost != 0)
+                return;
+            std::string back;
+            ASSERT_TRUE(AppendUtf16ToCodePage(nCodePage, wide.data(), wide.size(), back, &nLost));
+            if (back != std::string(bytes, count) && nFailures++ < 3)
+                ADD_FAILURE() << "bytes " << std::hex << (static_cast<unsigned>(bytes[0]) & 0xFF)
+                              << " " << (count > 1 ? static_cast<unsigned>(bytes[1]) & 0xFF : 0u);
+        };
+        for (int a = 0; a < 256; ++a)
+        {
+            const char one[1] = {static_cast<char>(a)};
+            check(one, 1);
+            if (IsSingleByteCodePage(nCodePage))
+                continue;
+            for (int b = 0; b < 256; ++b)
+            {
+                const char two[2] = {static_cast<char>(a), static_cast<char>(b)};
+                check(two, 2);
+            }
+        }
+    }
+    EXPECT_TRUE(HasOneWayMappings(932));
+    EXPECT_FALSE(HasOneWayMappings(65001));
+    EXPECT_FALSE(HasOneWayMappings(1200));
+}
+
+// iconv can consume an invalid sequence whole before it reports it; at the end of the
+// input the decoder must not then step past it (it read beyond its input before).
+TEST(CodePageConv, InvalidSequenceConsumedWholeAtTheEndIsOneLostCharacter)
+{
+    std::u16string wide;
+    int nLost = 0;
+    ASSERT_TRUE(AppendCodePageToUtf16(949, "a\xA2\xE8", 3, wide, &nLost));
+    EXPECT_EQ(wide, u"a?");
+    EXPECT_EQ(nLost, 1);
+}

@@ -377,3 +377,23 @@ TEST(PlatformFolder, ListsInNameOrderAndDoesNotFollowLinkedFolders)
     EXPECT_FALSE(sub.OpenIn(open, "a.txt"));
     EXPECT_EQ(sub.GetErrorNumber(), ENOTDIR);
 }
+
+// A walk opens listed regular files without looking at them again first; a FIFO put in
+// place of one after the listing must still be refused, and without waiting for a writer.
+TEST(PlatformFolder, ListedFileReplacedByAFifoIsRefused)
+{
+    CFileFolder folder;
+    folder.Write("swap.txt", "x");
+    CPlatformFolder open;
+    ASSERT_TRUE(open.Open(folder.Path("")));
+    std::vector<SFolderEntry> entries;
+    ASSERT_TRUE(open.List(entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(entries[0].bRegular);
+    ASSERT_EQ(unlink(folder.Path("swap.txt").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.Path("swap.txt").c_str(), 0600), 0);
+    CPlatformFile file;
+    EXPECT_FALSE(
+        file.OpenIn(open, entries[0], CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly));
+    EXPECT_EQ(file.GetErrorText(), CPlatformFile::kNotRegularText);
+}
