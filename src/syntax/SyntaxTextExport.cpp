@@ -7,9 +7,9 @@
 #include <cstring>
 #include <ctime>
 #include <random>
-#include <unistd.h>
 
 #include "platform/CodePageConv.h"
+#include "platform/File.h"
 #include "platform/Folders.h"
 #include "platform/Multibyte.h"
 #include "platform/SafeSave.h"
@@ -57,10 +57,10 @@ void AppendEscaped(std::string& out, const std::string& text)
 }
 
 // Gathers the page into large writes to a descriptor.
-class CDescriptorSink : public CSyntaxExportSink
+class CFileSink : public CSyntaxExportSink
 {
 public:
-    explicit CDescriptorSink(int fd) : m_fd(fd) { m_buffer.reserve(kChunk); }
+    explicit CFileSink(CPlatformFile& file) : m_file(file) { m_buffer.reserve(kChunk); }
     bool Write(const char* data, size_t size) override
     {
         m_buffer.append(data, size);
@@ -68,20 +68,10 @@ public:
     }
     bool Flush()
     {
-        const char* p = m_buffer.data();
-        size_t n = m_buffer.size();
-        while (n > 0)
+        if (!m_file.Write(m_buffer.data(), m_buffer.size()))
         {
-            const ssize_t written = ::write(m_fd, p, n);
-            if (written < 0)
-            {
-                if (errno == EINTR)
-                    continue;
-                m_nError = errno;
-                return false;
-            }
-            p += written;
-            n -= static_cast<size_t>(written);
+            m_nError = m_file.GetErrorNumber();
+            return false;
         }
         m_buffer.clear();
         return true;
@@ -90,7 +80,7 @@ public:
 
 private:
     static constexpr size_t kChunk = 256 * 1024;
-    int m_fd;
+    CPlatformFile& m_file;
     std::string m_buffer;
 };
 
@@ -393,10 +383,11 @@ bool CSyntaxTextExport::ExportToFile(const std::string& strDocPath, const std::s
     }
     // The page goes to a temporary file that replaces the output only when it is whole.
     CSafeSave save;
-    bool bOk = save.Begin(strOutput);
+    CPlatformFile file;
+    bool bOk = save.Begin(strOutput) && save.OpenTempFile(file);
     if (bOk)
     {
-        CDescriptorSink sink(save.GetDescriptor());
+        CFileSink sink(file);
         const std::string header = BuildHeader(strDocPath, view.GetExportCodePage());
         const std::string trailer = BuildTrailer();
         bOk = sink.Write(header.data(), header.size()) && WriteBody(sink, view, pProgress) &&
@@ -432,16 +423,13 @@ bool CSyntaxTextExport::PreviewInBrowser(const std::string& strDocPath,
             std::snprintf(name, sizeof(name), "~S%016llx.html",
                           static_cast<unsigned long long>(rng()));
             const std::string path = JoinPath(folder, name);
-            int error = 0;
-            const int fd = CreateExclusiveFile(path, 0600, error);
-            if (fd >= 0)
-            {
-                ::close(fd);
+            CPlatformFile file;
+            if (file.Open(path, CPlatformFile::OpenWrite | CPlatformFile::OpenCreateNew,
+                          CPlatformFile::EShare::All, 0600))
                 m_strTempFile = path;
-            }
-            else if (error != EEXIST)
+            else if (file.GetErrorNumber() != EEXIST)
             {
-                strError = GetSystemErrorText(error);
+                strError = file.GetErrorText();
                 return false;
             }
         }

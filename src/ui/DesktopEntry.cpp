@@ -3,26 +3,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
+#include "platform/File.h"
 #include "platform/Folders.h"
 #include "platform/SafeSave.h"
 
 namespace
 {
-bool WriteAll(int fd, const std::string& text)
+bool WriteAll(CSafeSave& save, const std::string& text)
 {
-    size_t done = 0;
-    while (done < text.size())
-    {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
+    CPlatformFile file;
+    return save.OpenTempFile(file) && file.Write(text.data(), text.size());
 }
 } // namespace
 
@@ -102,7 +93,7 @@ bool CDesktopEntry::Install(const std::string& strPath, const std::string& strTe
         return false;
     }
     CSafeSave save;
-    if (!save.Begin(strPath) || !WriteAll(save.GetDescriptor(), strText) || !save.Commit())
+    if (!save.Begin(strPath) || !WriteAll(save, strText) || !save.Commit())
     {
         error = save.GetError().empty() ? "Cannot write " + strPath : save.GetError();
         return false;
