@@ -1,14 +1,17 @@
 #include "syntax/SyntaxTextExport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <random>
 #include <unistd.h>
 
 #include "platform/CodePageConv.h"
 #include "platform/Folders.h"
+#include "platform/Multibyte.h"
 #include "platform/SafeSave.h"
 #include "platform/SystemInfo.h"
 #include "platform/TempFile.h"
@@ -33,20 +36,24 @@ int Digits(int n)
 }
 
 // Appends display text with "<", ">" and "&" written as entities.
-void AppendEscaped(std::string& out, const std::string& text)
+void AppendEscaped(std::string& out, const char* text, size_t size)
 {
     size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i)
+    for (size_t i = 0; i < size; ++i)
     {
         const char c = text[i];
-        const char* entity = c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : nullptr;
-        if (entity == nullptr)
+        if (c != '<' && c != '>' && c != '&')
             continue;
-        out.append(text, from, i - from);
-        out += entity;
+        out.append(text + from, i - from);
+        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : "&amp;";
         from = i + 1;
     }
-    out.append(text, from, std::string::npos);
+    out.append(text + from, size - from);
+}
+
+void AppendEscaped(std::string& out, const std::string& text)
+{
+    AppendEscaped(out, text.data(), text.size());
 }
 
 // Gathers the page into large writes to a descriptor.
@@ -260,7 +267,13 @@ std::string CSyntaxTextExport::BuildTrailer() const
 void CSyntaxTextExport::BuildRuns(const CSyntaxExportSource& view, const CTarvoTextLineInfo& line,
                                   const std::vector<SyntaxRun>& runs, std::string& out)
 {
+    // Without markers only tabs change the text: a run without one is written straight
+    // from the line, and the columns before a tab are counted only when a tab needs them.
+    const bool bPlain = !view.ShowsExportMarkers();
+    const int cp = view.GetExportCodePage();
+    const bool bMultibyte = IsMultibyteCodePage(cp);
     int column = 0;
+    int counted = 0; // column holds the columns of the characters before this index
     for (size_t r = 0; r < runs.size(); ++r)
     {
         const int start = runs[r].nStart;
@@ -269,9 +282,31 @@ void CSyntaxTextExport::BuildRuns(const CSyntaxExportSource& view, const CTarvoT
         const int end = bLast ? line.nLength + line.nEolLength : runs[r + 1].nStart;
         if (end <= start || start >= line.nLength + (bLast ? line.nEolLength : 0))
             continue;
-        column += view.ExpandForExport(line.pcLine, line.nLength, start, end - start, column,
-                                       m_strExpanded);
-        if (m_strExpanded.empty())
+        const char* text = nullptr;
+        size_t size = 0;
+        const int textEnd = std::min(end, line.nLength);
+        if (bPlain &&
+            (textEnd <= start || std::memchr(line.pcLine + start, '\t',
+                                             static_cast<size_t>(textEnd - start)) == nullptr))
+        {
+            text = line.pcLine + start;
+            size = textEnd > start ? static_cast<size_t>(textEnd - start) : 0;
+        }
+        else
+        {
+            for (int i = counted; i < start && i < line.nLength;)
+            {
+                const bool bWide = bMultibyte && static_cast<unsigned char>(line.pcLine[i]) >= 0x80;
+                column += bWide ? CharDisplayWidth(cp, line.pcLine, line.nLength, i) : 1;
+                i += bWide ? CharLength(cp, line.pcLine, line.nLength, i) : 1;
+            }
+            column += view.ExpandForExport(line.pcLine, line.nLength, start, end - start, column,
+                                           m_strExpanded);
+            counted = end;
+            text = m_strExpanded.data();
+            size = m_strExpanded.size();
+        }
+        if (size == 0)
             continue;
         const char* cls = ClassOfColor(runs[r].nColor);
         if (cls != nullptr)
@@ -280,7 +315,7 @@ void CSyntaxTextExport::BuildRuns(const CSyntaxExportSource& view, const CTarvoT
             out += cls;
             out += "\">";
         }
-        AppendEscaped(out, m_strExpanded);
+        AppendEscaped(out, text, size);
         if (cls != nullptr)
             out += "</span>";
     }
@@ -291,10 +326,14 @@ void CSyntaxTextExport::BuildLine(const CSyntaxExportSource& view, int nLine, ui
 {
     if (m_bLineNumbers)
     {
-        char number[64];
-        std::snprintf(number, sizeof(number), "<span class=\"tl\">%*d </span>",
-                      Digits(view.GetLineCount()), nLine + 1);
+        // The number right-aligned in as many columns as the line count has digits.
+        const std::string number = std::to_string(nLine + 1);
+        out += "<span class=\"tl\">";
+        const int width = m_nNumberWidth;
+        if (static_cast<int>(number.size()) < width)
+            out.append(static_cast<size_t>(width) - number.size(), ' ');
         out += number;
+        out += " </span>";
     }
     const CTarvoTextLineInfo* line = view.GetExportLine(nLine);
     if (line != nullptr)
@@ -311,6 +350,7 @@ bool CSyntaxTextExport::WriteBody(CSyntaxExportSink& sink, const CSyntaxExportSo
     const int count = view.GetLineCount();
     if (count == 0)
         return sink.Write("Empty", 5);
+    m_nNumberWidth = Digits(count);
     std::string text;
     text.reserve(64 * 1024);
     uint32_t state = 0;

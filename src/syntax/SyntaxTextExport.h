@@ -35,6 +35,9 @@ public:
                                 int nStartColumn, std::string& out) const = 0;
     // The code page of the text.
     virtual int GetExportCodePage() const = 0;
+    // False when the expansion only turns tabs into blanks (no white-space or line-end
+    // markers): text without a tab is then written as it is.
+    virtual bool ShowsExportMarkers() const { return true; }
 };
 
 class CSyntaxExportProgress
@@ -114,7 +117,7 @@ private:
     CSyntaxColors m_defaultColors;
     std::string m_strTempFile;
     std::string m_strTimestamp;
-    std::string m_strNumberFormat;
+    int m_nNumberWidth = 1; // digits of the line count, set by WriteBody
     // Scratch of BuildLine.
     std::vector<SyntaxRun> m_aRuns;
     std::string m_strExpanded;

@@ -494,11 +494,14 @@ uint32_t CTarvoTextEditBuffer::GetLineParseState(int nLine)
     while (known >= 0 && m_aParseStates[static_cast<size_t>(known)] == kParseStateUnknown)
         --known;
     uint32_t state = known >= 0 ? m_aParseStates[static_cast<size_t>(known)] : 0;
-    for (int i = known + 1; i <= nLine; ++i)
-    {
-        state = ParseLine(state, i, nullptr, nullptr);
-        m_aParseStates[static_cast<size_t>(i)] = state;
-    }
+    // The walk reads packed lines in place: a state-only pass over a whole loaded file
+    // must not make a record for every line it passes.
+    size_t i = static_cast<size_t>(known + 1);
+    int dummy = 0;
+    m_aLines.VisitLines(known + 1, nLine - known, [&](const CTarvoTextLineInfo& line) {
+        state = m_pParser != nullptr ? m_pParser->ParseLine(state, &line, nullptr, &dummy) : 0;
+        m_aParseStates[i++] = state;
+    });
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
     return state;
 }

@@ -20,7 +20,7 @@ public:
     }
     uint32_t GetExportRuns(uint32_t state, int nLine, std::vector<SyntaxRun>& runs) const override
     {
-        return m_layout.GetLineRunsFrom(state, GetExportLine(nLine), runs);
+        return m_layout.GetLineRunsFrom(state, GetExportLine(nLine), runs, &m_scratch);
     }
     int ExpandForExport(const char* chars, int length, int first, int count, int nStartColumn,
                         std::string& out) const override
@@ -28,7 +28,12 @@ public:
         return m_layout.ExpandForDisplay(chars, length, first, count, nStartColumn, out, nullptr);
     }
     int GetExportCodePage() const override { return m_layout.GetCodePage(); }
+    bool ShowsExportMarkers() const override
+    {
+        return m_layout.GetShowWhitespace() || m_layout.GetShowLineEndings();
+    }
 
 private:
     CTextLayout& m_layout;
+    mutable std::vector<CTextLayout::SRunSlot> m_scratch;
 };

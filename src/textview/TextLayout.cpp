@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "platform/Multibyte.h"
 #include "platform/SystemInfo.h"
@@ -323,10 +324,31 @@ int CTextLayout::ExpandForDisplay(const char* chars, int length, int first, int 
         cells->clear();
     if (chars == nullptr || count <= 0)
         return 0;
-    const SWhitespaceGlyphs& glyphs = GetWhitespaceGlyphs(GetCodePage());
+    const int cp = GetCodePage();
+    const SWhitespaceGlyphs& glyphs = GetWhitespaceGlyphs(cp);
     const int end = first + count;
     const int textEnd = std::min(length, end);
     int column = nStartColumn;
+    if (cells == nullptr && !m_bShowWhitespace && !m_bShowLineEndings && first < textEnd &&
+        std::memchr(chars + first, '\t', static_cast<size_t>(textEnd - first)) == nullptr)
+    {
+        // Nothing to expand: the bytes as they are; only the columns need counting.
+        out.assign(chars + first, static_cast<size_t>(textEnd - first));
+        if (!IsMultibyteCodePage(cp))
+            return textEnd - first;
+        for (int i = first; i < textEnd;)
+        {
+            if (static_cast<unsigned char>(chars[i]) < 0x80)
+            {
+                ++column;
+                ++i;
+                continue;
+            }
+            column += CharDisplayWidth(cp, chars, textEnd, i);
+            i += CharLength(cp, chars, textEnd, i);
+        }
+        return column - nStartColumn;
+    }
     auto add = [&](const char* bytes, int nBytes, int nWidth)
     {
         if (cells != nullptr)
@@ -955,18 +977,25 @@ bool CTextLayout::GetCaretRect(int& x, int& y, int& w, int& h)
 // Painting
 
 uint32_t CTextLayout::GetLineRunsFrom(uint32_t state, const CTarvoTextLineInfo* pLine,
-                                      std::vector<SyntaxRun>& runs) const
+                                      std::vector<SyntaxRun>& runs,
+                                      std::vector<SRunSlot>* pScratch) const
 {
     runs.assign(1, SyntaxRun{0, kSyntaxColorNormal, kSyntaxColorBackground});
     CTextParser* parser = m_pBuffer != nullptr ? m_pBuffer->GetParser() : nullptr;
-    if (parser == nullptr || pLine == nullptr || (m_dwFlags & ViewHighlightSyntax) == 0)
-        return parser != nullptr && pLine != nullptr
-                   ? parser->ParseLine(state, pLine, nullptr, nullptr)
-                   : 0;
-    runs.resize(3 * (static_cast<size_t>(pLine->nLength) + 1) + 1);
+    if (parser == nullptr || pLine == nullptr)
+        return 0;
     int count = 1;
-    const uint32_t after = parser->ParseLine(state, pLine, runs.data(), &count);
-    runs.resize(static_cast<size_t>(count));
+    if ((m_dwFlags & ViewHighlightSyntax) == 0)
+        return parser->ParseLine(state, pLine, nullptr, &count);
+    const size_t needed = 3 * (static_cast<size_t>(pLine->nLength) + 1) + 1;
+    std::vector<SRunSlot> local;
+    std::vector<SRunSlot>& slots = pScratch != nullptr ? *pScratch : local;
+    if (slots.size() < needed)
+        slots.resize(needed);
+    SyntaxRun* array = &slots[0].run;
+    array[0] = runs[0];
+    const uint32_t after = parser->ParseLine(state, pLine, array, &count);
+    runs.assign(array, array + count);
     return after;
 }
 

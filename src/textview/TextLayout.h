@@ -276,8 +276,16 @@ public:
     void GetLineRuns(int nLine, std::vector<SyntaxRun>& runs);
     // The runs of a line from a given state, without touching the state cache (for a
     // reader on another thread, such as the export); returns the state after the line.
+    // A run slot that is not cleared when a scratch array grows: the parser writes what
+    // it uses.
+    struct SRunSlot
+    {
+        SyntaxRun run;
+        SRunSlot() {}
+    };
     uint32_t GetLineRunsFrom(uint32_t state, const CTarvoTextLineInfo* pLine,
-                             std::vector<SyntaxRun>& runs) const;
+                             std::vector<SyntaxRun>& runs,
+                             std::vector<SRunSlot>* pScratch = nullptr) const;
     // The layout of one display row, clipped to the columns [nFirstColumn, nLastColumn)
     // counted from the row start (tabs still count from the line start).
     void LayoutRow(int nLine, int nSubLine, int nFirstColumn, int nLastColumn, SRowLayout& row,

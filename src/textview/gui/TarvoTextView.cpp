@@ -452,6 +452,11 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
     m_layout.GetLineFromRow(m_layout.GetTopSubLine(), line, sub);
     int y = -sub * lh;
     const QRegion& region = event->region();
+    // Each line band that reaches the paint region is drawn into the off-screen pixmap at
+    // its place, then the pixmap goes to the window in one copy: nothing flickers, and the
+    // painter is made once per paint, not once per line.
+    QPainter p(&m_band);
+    QRect painted;
     while (y < h)
     {
         const bool bExists = line < count;
@@ -460,21 +465,27 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
         const QRect visible = QRect(0, y, w, bandHeight).intersected(client);
         if (!visible.isEmpty() && region.intersects(visible))
         {
-            QPainter p(&m_band);
-            p.translate(0, y - visible.top());
+            // The text first, then the margin over whatever of it lies left of the text
+            // area, so no clipping is needed.
+            p.translate(0, y);
             const int firstSub = (visible.top() - y) / lh;
             const int lastSub = (visible.bottom() - y) / lh;
-            PaintMargin(p, QRect(0, 0, margin, bandHeight), bExists ? line : -1, rows, false);
             PaintLine(p, QRect(margin, 0, w - margin, bandHeight), bExists ? line : -1, firstSub,
                       lastSub, m_layout.GetOffsetChar(), false);
-            p.end();
-            vp.drawPixmap(visible.topLeft(), m_band, QRectF(0, 0, w * dpr, visible.height() * dpr));
+            PaintMargin(p, QRect(0, 0, margin, bandHeight), bExists ? line : -1, rows, false);
+            p.translate(0, -y);
+            painted |= visible;
         }
         y += bandHeight;
         if (!bExists)
             break;
         ++line;
     }
+    p.end();
+    if (!painted.isEmpty())
+        vp.drawPixmap(painted.topLeft(), m_band,
+                      QRectF(painted.left() * dpr, painted.top() * dpr, painted.width() * dpr,
+                             painted.height() * dpr));
     int cx = 0, cy = 0, cw = 0, ch = 0;
     if (m_layout.GetCaretRect(cx, cy, cw, ch) && cx >= margin)
     {
@@ -508,9 +519,18 @@ void CTarvoTextView::PaintMargin(QPainter& p, const QRect& rect, int nLine, int 
     else
     {
         numberColor = nLine == m_layout.GetCaret().y ? QColor(0, 0, 255) : QColor(128, 128, 128);
-        // The halftone of the window and button-face colours.
-        p.fillRect(rect, FromColorRef(GetSysColor(5)));
-        p.fillRect(rect, QBrush(FromColorRef(GetSysColor(15)), Qt::Dense4Pattern));
+        // The halftone of the window and button-face colours, from a tile made once.
+        const QColor window = FromColorRef(GetSysColor(5));
+        const QColor face = FromColorRef(GetSysColor(15));
+        if (m_halftone.isNull() || m_halftoneColors != qMakePair(window, face))
+        {
+            m_halftone = QPixmap(8, 8);
+            m_halftone.fill(window);
+            QPainter tile(&m_halftone);
+            tile.fillRect(QRect(0, 0, 8, 8), QBrush(face, Qt::Dense4Pattern));
+            m_halftoneColors = qMakePair(window, face);
+        }
+        p.fillRect(rect, QBrush(m_halftone));
     }
     if (bExists && (flags & ViewMargin) != 0 && (flags & ViewLineNumbers) != 0)
     {
@@ -544,8 +564,6 @@ void CTarvoTextView::PaintLine(QPainter& p, const QRect& rect, int nLine, int nF
     }
     const int cw = m_layout.GetCharWidth();
     const int lh = m_layout.GetLineHeight();
-    p.save();
-    p.setClipRect(rect);
     const int columns = rect.width() / cw + 2;
     for (int k = nFirstSub; k <= nLastSub; ++k)
     {
@@ -557,7 +575,6 @@ void CTarvoTextView::PaintLine(QPainter& p, const QRect& rect, int nLine, int nF
         if (m_row.nSubLine != k)
             p.fillRect(QRect(rect.left(), y, rect.width(), lh), ClassColor(kColorTextBackground));
     }
-    p.restore();
 }
 
 void CTarvoTextView::PaintRowText(QPainter& p, const SRowLayout& row, int x0, int y, int nCharWidth,

@@ -127,6 +127,8 @@ private:
     int m_nAscent = 0;
     QPixmap m_band;
     QPixmap m_images[2]; // bookmark, continuation
+    QPixmap m_halftone;  // the margin's background tile
+    QPair<QColor, QColor> m_halftoneColors;
     bool m_bUpdatingBars = false;
     int m_nPrintRowsPerPage = 0;
     CProcessDialog* m_pRunningExport = nullptr; // while an export reads the text
