@@ -521,9 +521,24 @@ void CTextLayout::InvalidateColumnCache(int nFirst, int nLast)
         return;
     nFirst = std::max(0, nFirst);
     nLast = std::min(nLast, static_cast<int>(m_aColumns.size()) - 1);
+    // Only a line that may have been the longest can make the longest unknown; a few
+    // changed lines are measured again at once, so that typing on the longest line keeps
+    // the longest known instead of scanning every line after each key.
+    const int longest = m_nLongest;
+    const bool bMeasure = longest >= 0 && nLast - nFirst < 64;
+    bool bWasLongest = false;
+    int measured = 0;
     for (int i = nFirst; i <= nLast; ++i)
-        m_aColumns[static_cast<size_t>(i)] = -1;
-    m_nLongest = -1;
+    {
+        int32_t& slot = m_aColumns[static_cast<size_t>(i)];
+        bWasLongest = bWasLongest || (longest >= 0 && slot >= longest);
+        slot = bMeasure ? CharToColumn(i, GetLineLength(i), true) : -1;
+        measured = std::max(measured, static_cast<int>(slot));
+    }
+    if (bMeasure && measured >= longest)
+        m_nLongest = measured;
+    else if (bWasLongest || longest < 0)
+        m_nLongest = -1;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1154,7 +1169,6 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
 {
     if (m_aColumns.empty())
         return;
-    m_nLongest = -1;
     const auto* ins = dynamic_cast<const CInsertContext*>(pContext);
     const auto* del = dynamic_cast<const CDeleteContext*>(pContext);
     const auto size = static_cast<int>(m_aColumns.size());
@@ -1167,12 +1181,16 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
     }
     else if ((dwHint & HintLineCount) != 0 && del != nullptr && del->m_ptEnd.y < size)
     {
+        for (int i = del->m_ptStart.y + 1; i <= del->m_ptEnd.y; ++i)
+            if (m_aColumns[static_cast<size_t>(i)] >= m_nLongest)
+                m_nLongest = -1;
         m_aColumns.erase(m_aColumns.begin() + del->m_ptStart.y + 1,
                          m_aColumns.begin() + del->m_ptEnd.y + 1);
         InvalidateColumnCache(del->m_ptStart.y, del->m_ptStart.y);
     }
     else if ((dwHint & HintLineCount) != 0)
     {
+        m_nLongest = -1;
         m_aColumns.resize(static_cast<size_t>(GetLineCount()), -1);
         InvalidateColumnCache(nLine, INT_MAX);
     }
@@ -1181,7 +1199,10 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
         InvalidateColumnCache(nLine, nLine);
     }
     if (m_aColumns.size() != static_cast<size_t>(GetLineCount()))
+    {
         m_aColumns.assign(static_cast<size_t>(GetLineCount()), -1);
+        m_nLongest = -1;
+    }
 }
 
 SLayoutUpdate CTextLayout::OnUpdate(const CUpdateContext* pContext, uint32_t dwHint, int nLine)
