@@ -125,3 +125,29 @@ TEST_F(LayoutGeometryTest, EnsureVisibleScrollsRowsAndColumnsAndReportsIt)
     EXPECT_GT(m_layout.GetOffsetChar() + m_layout.GetScreenColumns(), 45);
     EXPECT_LE(m_layout.GetOffsetChar(), 45);
 }
+
+TEST_F(LayoutGeometryTest, LongestLineFollowsEditsWithoutLosingTrack)
+{
+    Load("abc\nabcdefgh\nab\nabcdef", 20, 5, false);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 8);
+    // Typing on the longest line makes it longer.
+    m_controller.SetCaret({8, 1});
+    m_controller.OnChar("x");
+    m_controller.OnChar("y");
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 10);
+    // Another line growing past it.
+    m_controller.SetCaret({3, 0});
+    for (int i = 0; i < 9; ++i)
+        m_controller.OnChar("z");
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 12);
+    // The longest shrinking gives the next one.
+    m_controller.SetSelection({0, 0}, {12, 0});
+    m_controller.OnCommand(CmdDelete);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 10);
+    // Deleting whole lines, the longest among them.
+    m_controller.SetSelection({0, 1}, {0, 2});
+    m_controller.OnCommand(CmdDelete);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 6);
+    m_controller.OnCommand(CmdUndo);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 10);
+}
