@@ -135,7 +135,6 @@ void CTextLayout::Reset()
     m_ptCaret = m_ptAnchor = m_ptActive = STextPosition{};
     m_aColumns.clear();
     m_nLongest = -1;
-    m_bFullScanDone = false;
     if (m_pBuffer != nullptr)
     {
         m_pBuffer->SetWrapState(-1);
@@ -203,7 +202,6 @@ bool CTextLayout::SetShowWhitespace(bool bShow)
     // A shown blank may be wider than one column: every line's width may change.
     std::fill(m_aColumns.begin(), m_aColumns.end(), -1);
     m_nLongest = -1;
-    m_bFullScanDone = false;
     return true;
 }
 
@@ -476,11 +474,21 @@ SClientPoint CTextLayout::TextToClient(STextPosition pt)
 void CTextLayout::EnsureColumnCacheSize()
 {
     const size_t n = static_cast<size_t>(GetLineCount());
+    if (n > static_cast<size_t>(kFullScanLines))
+    {
+        // A large buffer keeps no slot per line: only the longest line shown so far.
+        if (!m_aColumns.empty())
+        {
+            m_aColumns.clear();
+            m_aColumns.shrink_to_fit();
+            m_nLongest = -1;
+        }
+        return;
+    }
     if (m_aColumns.size() != n)
     {
         m_aColumns.assign(n, -1);
         m_nLongest = -1;
-        m_bFullScanDone = false;
     }
 }
 
@@ -489,6 +497,16 @@ int CTextLayout::GetLineColumns(int nLine)
     if (nLine < 0 || nLine >= GetLineCount())
         return 0;
     EnsureColumnCacheSize();
+    if (m_aColumns.empty())
+    {
+        const int columns = CharToColumn(nLine, GetLineLength(nLine), true);
+        if (columns > std::max(0, m_nLongest))
+        {
+            m_nLongest = columns;
+            m_nLongestLine = nLine;
+        }
+        return columns;
+    }
     int32_t& slot = m_aColumns[static_cast<size_t>(nLine)];
     if (slot < 0)
     {
@@ -504,10 +522,14 @@ int CTextLayout::GetLongestLineColumns()
     EnsureColumnCacheSize();
     if (m_nLongest >= 0)
         return m_nLongest;
-    const int count = GetLineCount();
-    if (count <= kFullScanLines)
-        for (int i = 0; i < count; ++i)
-            GetLineColumns(i);
+    if (m_aColumns.empty())
+    {
+        m_nLongest = 0; // grows as lines are laid out
+        m_nLongestLine = -1;
+        return 0;
+    }
+    for (int i = 0, count = GetLineCount(); i < count; ++i)
+        GetLineColumns(i);
     int longest = 0;
     for (int32_t n : m_aColumns)
         longest = std::max(longest, static_cast<int>(n));
@@ -521,24 +543,9 @@ void CTextLayout::InvalidateColumnCache(int nFirst, int nLast)
         return;
     nFirst = std::max(0, nFirst);
     nLast = std::min(nLast, static_cast<int>(m_aColumns.size()) - 1);
-    // Only a line that may have been the longest can make the longest unknown; a few
-    // changed lines are measured again at once, so that typing on the longest line keeps
-    // the longest known instead of scanning every line after each key.
-    const int longest = m_nLongest;
-    const bool bMeasure = longest >= 0 && nLast - nFirst < 64;
-    bool bWasLongest = false;
-    int measured = 0;
     for (int i = nFirst; i <= nLast; ++i)
-    {
-        int32_t& slot = m_aColumns[static_cast<size_t>(i)];
-        bWasLongest = bWasLongest || (longest >= 0 && slot >= longest);
-        slot = bMeasure ? CharToColumn(i, GetLineLength(i), true) : -1;
-        measured = std::max(measured, static_cast<int>(slot));
-    }
-    if (bMeasure && measured >= longest)
-        m_nLongest = measured;
-    else if (bWasLongest || longest < 0)
-        m_nLongest = -1;
+        m_aColumns[static_cast<size_t>(i)] = -1;
+    m_nLongest = -1;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1167,10 +1174,35 @@ void CTextLayout::MapThroughContext(const CUpdateContext* pContext)
 
 void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwHint, int nLine)
 {
-    if (m_aColumns.empty())
-        return;
     const auto* ins = dynamic_cast<const CInsertContext*>(pContext);
     const auto* del = dynamic_cast<const CDeleteContext*>(pContext);
+    if (m_aColumns.empty())
+    {
+        // Only the longest line is known: follow it, or forget it when it changed.
+        if (m_nLongestLine < 0)
+            return;
+        const bool bCount = (dwHint & HintLineCount) != 0;
+        if (bCount && ins != nullptr)
+        {
+            if (m_nLongestLine > ins->m_ptStart.y)
+                m_nLongestLine += ins->m_ptEnd.y - ins->m_ptStart.y;
+            else if (m_nLongestLine == ins->m_ptStart.y)
+                m_nLongest = -1;
+        }
+        else if (bCount && del != nullptr)
+        {
+            if (m_nLongestLine > del->m_ptEnd.y)
+                m_nLongestLine -= del->m_ptEnd.y - del->m_ptStart.y;
+            else if (m_nLongestLine >= del->m_ptStart.y)
+                m_nLongest = -1;
+        }
+        else if (bCount || m_nLongestLine == nLine)
+        {
+            m_nLongest = -1;
+        }
+        return;
+    }
+    m_nLongest = -1;
     const auto size = static_cast<int>(m_aColumns.size());
     if ((dwHint & HintLineCount) != 0 && ins != nullptr && ins->m_ptStart.y < size)
     {
@@ -1181,16 +1213,12 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
     }
     else if ((dwHint & HintLineCount) != 0 && del != nullptr && del->m_ptEnd.y < size)
     {
-        for (int i = del->m_ptStart.y + 1; i <= del->m_ptEnd.y; ++i)
-            if (m_aColumns[static_cast<size_t>(i)] >= m_nLongest)
-                m_nLongest = -1;
         m_aColumns.erase(m_aColumns.begin() + del->m_ptStart.y + 1,
                          m_aColumns.begin() + del->m_ptEnd.y + 1);
         InvalidateColumnCache(del->m_ptStart.y, del->m_ptStart.y);
     }
     else if ((dwHint & HintLineCount) != 0)
     {
-        m_nLongest = -1;
         m_aColumns.resize(static_cast<size_t>(GetLineCount()), -1);
         InvalidateColumnCache(nLine, INT_MAX);
     }
@@ -1199,10 +1227,7 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
         InvalidateColumnCache(nLine, nLine);
     }
     if (m_aColumns.size() != static_cast<size_t>(GetLineCount()))
-    {
         m_aColumns.assign(static_cast<size_t>(GetLineCount()), -1);
-        m_nLongest = -1;
-    }
 }
 
 SLayoutUpdate CTextLayout::OnUpdate(const CUpdateContext* pContext, uint32_t dwHint, int nLine)

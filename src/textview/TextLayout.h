@@ -372,8 +372,8 @@ private:
 
     // Columns of each line's text, -1 = unknown; the longest known and its line.
     std::vector<int32_t> m_aColumns;
-    int m_nLongest = -1; // -1 = to be found again
-    bool m_bFullScanDone = false;
+    int m_nLongest = -1;     // -1 = to be found again
+    int m_nLongestLine = -1; // its line, in a buffer too large for a slot per line
 
     // Scratch for painting.
     std::vector<SyntaxRun> m_aRuns;

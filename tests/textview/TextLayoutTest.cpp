@@ -393,3 +393,30 @@ TEST_F(TextLayoutTest, PaginationCountsPrintedRows)
     // A line taller than a page gets a page of its own.
     EXPECT_EQ(m_layout.Paginate(2), (std::vector<int>{0, 2, 4, 6, 8, 10, 11, 13, 15}));
 }
+
+// A buffer too large for a slot per line learns its longest line from the lines laid out,
+// and follows it through edits.
+TEST_F(TextLayoutTest, LargeBufferLongestLineFromTheLinesShown)
+{
+    std::string text(CTextLayout::kFullScanLines + 10, '\n');
+    text.insert(100, std::string(40, 'x'));
+    text.insert(70, std::string(30, 'y'));
+    Load(text);
+    CLayoutView view(m_layout);
+    m_buffer.AttachView(&view);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 0); // nothing shown yet
+    m_layout.GetLineColumns(70);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 30);
+    m_layout.GetLineColumns(100);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 40);
+    int el = 0, ec = 0;
+    m_buffer.InsertText(nullptr, 0, 0, "\n\n", el, ec); // the longest line moves down two
+    m_buffer.DeleteText(nullptr, 10, 0, 11, 0);         // and up one
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 40);
+    EXPECT_EQ(GetLineLength(m_buffer, 101), 40);
+    m_buffer.DeleteText(nullptr, 101, 0, 101, 35); // the longest line shrinks: forgotten
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 0);
+    m_layout.GetLineColumns(101);
+    EXPECT_EQ(m_layout.GetLongestLineColumns(), 5);
+    m_buffer.DetachView(&view);
+}

@@ -457,6 +457,7 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
     // painter is made once per paint, not once per line.
     QPainter p(&m_band);
     QRect painted;
+    const int longest = m_layout.GetLongestLineColumns();
     while (y < h)
     {
         const bool bExists = line < count;
@@ -479,9 +480,13 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
         y += bandHeight;
         if (!bExists)
             break;
+        m_layout.GetLineColumns(line); // a large buffer learns its longest line as it shows it
         ++line;
     }
     p.end();
+    if (m_layout.GetLongestLineColumns() != longest)
+        QMetaObject::invokeMethod(
+            this, [this] { UpdateScrollBars(); }, Qt::QueuedConnection);
     if (!painted.isEmpty())
         vp.drawPixmap(painted.topLeft(), m_band,
                       QRectF(painted.left() * dpr, painted.top() * dpr, painted.width() * dpr,
