@@ -1,5 +1,7 @@
 #include "app/gui/DocumentWindows.h"
 
+#include <cstdio>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -540,7 +542,11 @@ void CDocumentWindows::RefreshHistoryMenu()
                 text += c == '&' ? std::string("&&") : std::string(1, c);
             const size_t n = m_historyTexts.size();
             if (item.bEnabled && n < 9)
-                text = "&" + std::to_string(n + 1) + " " + text;
+            {
+                char prefix[16];
+                std::snprintf(prefix, sizeof(prefix), "&%zu ", n + 1);
+                text.insert(0, prefix);
+            }
             m_historyTexts.push_back(item.bEnabled ? text : std::string());
         }
     }
