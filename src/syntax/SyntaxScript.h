@@ -56,16 +56,16 @@ protected:
         const CTarvoTextLineInfo* pLine;
         SyntaxRun* pRuns;
         int* pnCount;
-        int nOwnRuns;            // runs below this index belong to the caller
+        int nOwnRuns; // runs below this index belong to the caller
         uint32_t dwState = 0;
-        int nPos = 0;            // the character being scanned
-        int nNext = 0;           // where the scan goes on; hooks move it to consume more
-        int nPrev = -1;          // start of the character before nPos, -1 at the line start
-        int nPrevPrev = -1;      // start of the character before nPrev
-        int nWordStart = -1;     // first character of the open word, -1 when none
-        bool bFirstChar = false; // no non-blank character outside regions seen yet
-        bool bNewRun = true;     // the next character starts a run of its own
-        bool bStop = false;      // the rest of the line keeps the current run
+        int nPos = 0;              // the character being scanned
+        int nNext = 0;             // where the scan goes on; hooks move it to consume more
+        int nPrev = -1;            // start of the character before nPos, -1 at the line start
+        int nPrevPrev = -1;        // start of the character before nPrev
+        int nWordStart = -1;       // first character of the open word, -1 when none
+        bool bFirstChar = false;   // no non-blank character outside regions seen yet
+        bool bNewRun = true;       // the next character starts a run of its own
+        bool bStop = false;        // the rest of the line keeps the current run
         bool bKeywordSeen = false; // free for a parser's word rules (AutoLISP's "defun")
 
         unsigned char At(int index) const { return text.pText[index]; }
@@ -132,6 +132,23 @@ protected:
 
     bool m_bFunctionNames = true;      // words followed by "(" are function names
     bool m_bSingleQuoteStrings = true; // a single quote may open a string (bit 16)
+    // The bits a trailing backslash carries into the next line on top of the carried bits
+    // (all by default; a language whose comments do not continue keeps only its strings).
+    uint32_t m_dwBackslashBits = ~0u;
+    // Bits that say where code stands (a brace depth, code inside a string template)
+    // rather than open a region: with only these set, the text is scanned as normal text.
+    uint32_t m_dwContextBits = 0;
+
+    // Opt-in speed-ups for parsers whose hooks allow them (the plain scan stays the default):
+    // - inside a word the bytes of m_abWordBytes are passed over in one step, so the hooks
+    //   see only the first character of a word (IsWordByte must answer from the table);
+    // - inside a region only the bytes of `regionStops` reach ScanRegion, the others keep
+    //   the region's run;
+    // - an operator run right after another operator run is not added, which leaves what
+    //   the user sees unchanged and saves a run per blank of indentation.
+    // Both skips work in byte steps and are off for double-byte code pages.
+    void EnableFastScan(const char* extraWordBytes, const char* regionStops);
+    bool IsFastWordByte(unsigned char c) const { return m_abWordBytes[c]; }
 
 private:
     void StartRun(SScan& scan, int pos) const;
@@ -144,6 +161,9 @@ private:
     };
     uint32_t m_dwCarriedBits;
     std::vector<SList> m_lists;
+    bool m_bFastScan = false;
+    bool m_abWordBytes[256] = {};
+    bool m_abRegionStops[256] = {};
 };
 
 // Parsers whose only comment is "#" to the end of the line (Perl, Python, Shell, TCL).
@@ -160,8 +180,8 @@ protected:
 class CScriptPascalCommentParser : public CScriptSyntaxParser
 {
 protected:
-    CScriptPascalCommentParser(int nId, const char* name, const char* extensions,
-                               uint32_t dwFlags, const char* blockOpen, const char* blockClose,
+    CScriptPascalCommentParser(int nId, const char* name, const char* extensions, uint32_t dwFlags,
+                               const char* blockOpen, const char* blockClose,
                                const char* lineComment);
     int StateColor(uint32_t state) const override;
     void ScanRegion(SScan& scan) const override;
@@ -183,4 +203,41 @@ protected:
     void ScanRegion(SScan& scan) const override;
     bool ScanOpener(SScan& scan) const override;
     int ClassifyWord(SScan& scan, int start, int end) const override;
+};
+
+// Length of the number at the start of w[0 .. len): decimal digits with "_" between them,
+// an optional fraction and an optional exponent ("e" or "E", a sign, digits); or "0x" / "0X"
+// with hexadecimal digits (also a fraction and a "p" exponent), "0b" / "0B" with binary and
+// "0o" / "0O" with octal digits. 0 when w does not begin with a digit or "." and a digit.
+int MeasureCodeNumber(const unsigned char* w, int len);
+
+// The scanner of the curly-brace languages of today (JavaScript, TypeScript, JSON, CSS,
+// Rust, Go, Lua, CMake): the fast scan is on, words are classified by the word lists, then
+// as numbers in the language's own form (a number and one of m_pNumberSuffixes), then as
+// function names. An exponent sign joins its number ("1e+5" is one number), and a ".." in
+// a word splits it, so "0..10" is two numbers around an operator.
+class CScriptCodeParser : public CScriptSyntaxParser
+{
+protected:
+    // extraWordBytes: bytes that belong to words beside letters, digits, "_" and bytes above
+    // 127; regionStops: every byte the parser's ScanRegion reacts to.
+    CScriptCodeParser(int nId, const char* name, const char* extensions, uint32_t dwFlags,
+                      const char* blockOpen, const char* blockClose, const char* lineComment,
+                      uint32_t dwCarriedBits, const char* extraWordBytes, const char* regionStops);
+
+    bool IsWordByte(unsigned char c) const override { return IsFastWordByte(c); }
+    int EndWord(SScan& scan, int start, int end) const override;
+    int ClassifyWord(SScan& scan, int start, int end) const override;
+    // True when the word [start, end) is a number of the language.
+    virtual bool IsNumberWord(const SScan& scan, int start, int end) const;
+
+    // "//" opens a line comment and "/*" a block comment (bit 4): true when one was opened.
+    bool OpenSlashComment(SScan& scan) const;
+    // Inside a block comment: "*/" closes it (never sharing its "*" with the opener).
+    void ScanBlockComment(SScan& scan) const;
+    // The byte before the nearest non-blank character before `pos`, or 0 at the line start.
+    unsigned char PrevNonBlank(const SScan& scan, int pos) const;
+
+    const char* const* m_pNumberSuffixes = nullptr; // null-terminated; null for none
+    bool m_bNumberUnderscores = true;               // "1_000" is a number
 };
