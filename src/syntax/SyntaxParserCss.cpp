@@ -123,7 +123,9 @@ protected:
         {
             if (before == '.' || before == '#')
                 return kSyntaxColorFunction;
-            if (before == ':')
+            // A feature of a media query, "(max-width: 600px)", is named like a property.
+            if (before == ':' ||
+                (NextNonBlankIs(scan, end, ':') && PrevNonBlank(scan, start) == '('))
                 return kSyntaxColorKeyword2;
             return IsSyntaxWordStart(scan.At(start)) ? kSyntaxColorKeyword : -1;
         }

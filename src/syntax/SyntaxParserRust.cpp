@@ -113,7 +113,7 @@ protected:
         {
             const int prefix = Prefix(scan);
             const bool raw = prefix < pos && scan.At(pos - 1) == 'r';
-            Emit(scan, prefix, kSyntaxColorString);
+            Recolour(scan, prefix, kSyntaxColorString);
             scan.dwState |= raw ? kRustRawString : kScriptString;
             scan.bNewRun = false;
             return true;
@@ -128,7 +128,7 @@ protected:
                     ++k;
                 if (k < n && scan.At(k) == '"' && k - pos <= 15)
                 {
-                    Emit(scan, prefix, kSyntaxColorString);
+                    Recolour(scan, prefix, kSyntaxColorString);
                     scan.dwState |=
                         kRustRawString | (static_cast<uint32_t>(k - pos) << kRustHashShift);
                     scan.bNewRun = false;
@@ -158,7 +158,7 @@ protected:
             const int end = CharLiteralEnd(scan);
             if (end > 0)
             {
-                Emit(scan, Prefix(scan), kSyntaxColorString);
+                Recolour(scan, Prefix(scan), kSyntaxColorString);
                 scan.bNewRun = true;
                 scan.nNext = end;
                 return true;

@@ -85,6 +85,19 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
             break;
         if (scan.bNewRun && scan.pRuns != nullptr)
             StartRun(scan, pos);
+        if (fast && (scan.dwState & ~m_dwContextBits) == 0 && (p[pos] == ' ' || p[pos] == '\t'))
+        {
+            // Blanks of normal text open nothing and end in the run just started.
+            int j = pos + 1;
+            while (j < n && (p[j] == ' ' || p[j] == '\t'))
+                ++j;
+            if (j >= n)
+                break;
+            scan.nPrevPrev = j - 2;
+            scan.nPrev = j - 1;
+            pos = j;
+            continue;
+        }
         if (fast && (scan.dwState & ~m_dwContextBits) != 0 && !m_abRegionStops[p[pos]])
         {
             // Inside a region: everything up to the next stop keeps the region's run.
@@ -238,6 +251,15 @@ void CScriptSyntaxParser::Emit(SScan& scan, int pos, int nColor) const
         return;
     }
     AddRun(scan.pLine, pos, nColor, scan.pRuns, scan.pnCount);
+}
+
+void CScriptSyntaxParser::Recolour(SScan& scan, int pos, int nColor) const
+{
+    if (scan.pRuns == nullptr)
+        return;
+    while (*scan.pnCount > scan.nOwnRuns && scan.pRuns[*scan.pnCount - 1].nStart > pos)
+        --*scan.pnCount;
+    Emit(scan, pos, nColor);
 }
 
 void CScriptSyntaxParser::StartLineComment(SScan& scan, int pos) const

@@ -104,6 +104,9 @@ protected:
     // --- helpers for the hooks ---
     // Adds a run at `pos` (a later run with the same start replaces an own earlier one).
     void Emit(SScan& scan, int pos, int nColor) const;
+    // Colours from `pos` on with `nColor`, dropping the parser's own runs that start after
+    // `pos` (a prefix before a string turns out to belong to it).
+    void Recolour(SScan& scan, int pos, int nColor) const;
     // A line comment from `pos` to the end of the line.
     void StartLineComment(SScan& scan, int pos) const;
     // Enters `bit` with a run of `nColor` at the current character; `width` characters
@@ -144,6 +147,7 @@ protected:
     //   see only the first character of a word (IsWordByte must answer from the table);
     // - inside a region only the bytes of `regionStops` reach ScanRegion, the others keep
     //   the region's run;
+    // - blanks of normal text are passed over in one step (they never open anything);
     // - an operator run right after another operator run is not added, which leaves what
     //   the user sees unchanged and saves a run per blank of indentation.
     // Both skips work in byte steps and are off for double-byte code pages.
