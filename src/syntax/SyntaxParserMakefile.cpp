@@ -26,6 +26,7 @@ public:
         : CScriptSyntaxParser(37, "Makefile", "Makefile,GNUmakefile,mk", 0x10, "", "", "#", 0)
     {
         m_bFunctionNames = false;
+        EnableFastScan("", "\"'\\");
         m_dwContextBits = kMakeRecipe;
         AddWordList(s_apszMakeDirectives, kSyntaxColorKeyword, false);
     }

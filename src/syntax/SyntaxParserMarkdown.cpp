@@ -22,13 +22,11 @@ public:
                               kMdHtmlComment | kMdFence | kMdFenceTilde | kMdFenceMask)
     {
         m_bFunctionNames = false;
-        m_dwBackslashBits = 0; // a trailing backslash is a hard line break
+        m_dwBackslashBits = 0;   // a trailing backslash is a hard line break
+        SetWordByte('_', false); // emphasis marks are not part of words
     }
 
 protected:
-    // Emphasis marks are not part of words, so "_" opens emphasis like "*".
-    bool IsWordByte(unsigned char c) const override { return IsSyntaxWordChar(c) && c != '_'; }
-
     int StateColor(uint32_t state) const override
     {
         if ((state & kMdHtmlComment) != 0)

@@ -14,6 +14,8 @@ CScriptSyntaxParser::CScriptSyntaxParser(int nId, const char* name, const char* 
                                          uint32_t dwCarriedBits)
     : m_dwCarriedBits(dwCarriedBits)
 {
+    for (int c = 0; c < 256; ++c)
+        m_abWordBytes[c] = IsSyntaxWordChar(static_cast<unsigned char>(c));
     SetDefinition(nId, name, extensions, dwFlags, blockOpen, blockClose, lineComment);
 }
 
@@ -51,12 +53,29 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
     scan.bFirstChar = (state & ~m_dwCarriedBits) == 0;
     BeginLine(scan);
 
-    const bool fast = m_bFastScan && !scan.text.bDbcs;
+    // The plain scan is compiled apart from the fast one, so the parsers that use it pay
+    // nothing for the fast scan's tests.
+    if (!m_bFastScan)
+        ScanLine<false, false>(scan);
+    else if (scan.text.bDbcs)
+        ScanLine<true, false>(scan);
+    else
+        ScanLine<true, true>(scan);
+    if (scan.text.EndsWithBackslash())
+        return scan.dwState & (m_dwCarriedBits | m_dwBackslashBits);
+    return scan.dwState & m_dwCarriedBits;
+}
+
+template <bool kCode, bool kSkip> void CScriptSyntaxParser::ScanLine(SScan& scan) const
+{
+    const int n = scan.Length();
     const unsigned char* p = scan.text.pText;
+    // Bits outside the context bits open a region (with the plain scan, every bit does).
+    const uint32_t regionBits = kCode ? ~m_dwContextBits : ~0u;
     int pos = 0;
     while (!scan.bStop)
     {
-        if (fast && scan.nWordStart >= 0 && pos < n && m_abWordBytes[p[pos]])
+        if (kSkip && scan.nWordStart >= 0 && pos < n && m_abWordBytes[p[pos]])
         {
             int j = pos + 1;
             while (j < n && m_abWordBytes[p[j]])
@@ -84,8 +103,8 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
         if (pos >= n)
             break;
         if (scan.bNewRun && scan.pRuns != nullptr)
-            StartRun(scan, pos);
-        if (fast && (scan.dwState & ~m_dwContextBits) == 0 && (p[pos] == ' ' || p[pos] == '\t'))
+            StartRun<kCode>(scan, pos);
+        if (kSkip && (scan.dwState & regionBits) == 0 && (p[pos] == ' ' || p[pos] == '\t'))
         {
             // Blanks of normal text open nothing and end in the run just started.
             int j = pos + 1;
@@ -98,7 +117,7 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
             pos = j;
             continue;
         }
-        if (fast && (scan.dwState & ~m_dwContextBits) != 0 && !m_abRegionStops[p[pos]])
+        if (kSkip && (scan.dwState & regionBits) != 0 && !m_abRegionStops[p[pos]])
         {
             // Inside a region: everything up to the next stop keeps the region's run.
             int j = pos + 1;
@@ -114,7 +133,7 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
         scan.nPos = pos;
         const int step = scan.text.Next(pos);
         scan.nNext = step;
-        ScanChar(scan);
+        ScanChar<kCode>(scan);
         if (scan.nNext > step)
         {
             // Openers and closers consume only ASCII characters.
@@ -128,23 +147,18 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
         }
         pos = scan.nNext;
     }
-    if (scan.text.EndsWithBackslash())
-        return scan.dwState & (m_dwCarriedBits | m_dwBackslashBits);
-    return scan.dwState & m_dwCarriedBits;
 }
 
 void CScriptSyntaxParser::EnableFastScan(const char* extraWordBytes, const char* regionStops)
 {
     m_bFastScan = true;
-    for (int c = 0; c < 256; ++c)
-        m_abWordBytes[c] = IsSyntaxWordChar(static_cast<unsigned char>(c));
     for (const char* b = extraWordBytes; b != nullptr && *b != 0; ++b)
         m_abWordBytes[static_cast<unsigned char>(*b)] = true;
     for (const char* b = regionStops; b != nullptr && *b != 0; ++b)
         m_abRegionStops[static_cast<unsigned char>(*b)] = true;
 }
 
-void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
+template <bool kCode> void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
 {
     const int color = StateColor(scan.dwState);
     if (color >= 0)
@@ -159,13 +173,19 @@ void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
     }
     else
     {
-        // Every operator character is a run of its own, so new-run mode stays on.
+        // Every operator character is a run of its own, so new-run mode stays on. The
+        // fast-scan parsers let an operator run go on instead, which looks the same.
+        const int n = *scan.pnCount;
+        if (kCode && n > scan.nOwnRuns && scan.pRuns[n - 1].nColor == kSyntaxColorOperator)
+            return;
         Emit(scan, pos, kSyntaxColorOperator);
     }
 }
 
-void CScriptSyntaxParser::ScanChar(SScan& scan) const
+template <bool kCode> void CScriptSyntaxParser::ScanChar(SScan& scan) const
 {
+    // Bits outside the context bits open a region (with the plain scan, every bit does).
+    const uint32_t regionBits = kCode ? ~m_dwContextBits : ~0u;
     if ((scan.dwState & kScriptLineComment) != 0)
     {
         // A line comment carried in by a trailing backslash: the run at the line start
@@ -173,7 +193,7 @@ void CScriptSyntaxParser::ScanChar(SScan& scan) const
         scan.bStop = true;
         return;
     }
-    if ((scan.dwState & ~m_dwContextBits) != 0)
+    if ((scan.dwState & regionBits) != 0)
     {
         ScanRegion(scan);
         return;
@@ -240,9 +260,6 @@ void CScriptSyntaxParser::Emit(SScan& scan, int pos, int nColor) const
     if (scan.pRuns == nullptr)
         return;
     const int n = *scan.pnCount;
-    if (m_bFastScan && nColor == kSyntaxColorOperator && n > scan.nOwnRuns &&
-        scan.pRuns[n - 1].nColor == kSyntaxColorOperator && scan.pRuns[n - 1].nStart < pos)
-        return; // the operator run before goes on
     if (n > scan.nOwnRuns && scan.pRuns[n - 1].nStart == pos)
     {
         // Same start as our own previous run: the later colour wins, as it would if the

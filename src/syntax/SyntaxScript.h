@@ -84,7 +84,9 @@ protected:
 
     // --- hooks ---
     // Word characters of the language (the "." rule of numbers is added by IsWordAt).
-    virtual bool IsWordByte(unsigned char c) const { return IsSyntaxWordChar(c); }
+    // The base answers from a table that starts as IsSyntaxWordChar; SetWordByte and
+    // EnableFastScan change it.
+    virtual bool IsWordByte(unsigned char c) const { return m_abWordBytes[c]; }
     // Colour of a run that starts in `state`, or -1 when the state is normal text.
     virtual int StateColor(uint32_t state) const;
     // Called once before the scan of a non-empty line.
@@ -140,11 +142,12 @@ protected:
     uint32_t m_dwBackslashBits = ~0u;
     // Bits that say where code stands (a brace depth, code inside a string template)
     // rather than open a region: with only these set, the text is scanned as normal text.
+    // Only parsers with the fast scan on use them.
     uint32_t m_dwContextBits = 0;
 
     // Opt-in speed-ups for parsers whose hooks allow them (the plain scan stays the default):
     // - inside a word the bytes of m_abWordBytes are passed over in one step, so the hooks
-    //   see only the first character of a word (IsWordByte must answer from the table);
+    //   see only the first character of a word (the parser must not override IsWordByte);
     // - inside a region only the bytes of `regionStops` reach ScanRegion, the others keep
     //   the region's run;
     // - blanks of normal text are passed over in one step (they never open anything);
@@ -152,11 +155,15 @@ protected:
     //   the user sees unchanged and saves a run per blank of indentation.
     // Both skips work in byte steps and are off for double-byte code pages.
     void EnableFastScan(const char* extraWordBytes, const char* regionStops);
-    bool IsFastWordByte(unsigned char c) const { return m_abWordBytes[c]; }
+    void SetWordByte(unsigned char c, bool bWord) { m_abWordBytes[c] = bWord; }
 
 private:
-    void StartRun(SScan& scan, int pos) const;
-    void ScanChar(SScan& scan) const;
+    // The scan of a non-empty line and its steps: kCode honours the context bits and
+    // merges operator runs (fast-scan parsers), kSkip takes the fast steps (fast-scan
+    // parsers on single-byte and UTF-8 text).
+    template <bool kCode, bool kSkip> void ScanLine(SScan& scan) const;
+    template <bool kCode> void StartRun(SScan& scan, int pos) const;
+    template <bool kCode> void ScanChar(SScan& scan) const;
 
     struct SList
     {
@@ -229,7 +236,6 @@ protected:
                       const char* blockOpen, const char* blockClose, const char* lineComment,
                       uint32_t dwCarriedBits, const char* extraWordBytes, const char* regionStops);
 
-    bool IsWordByte(unsigned char c) const override { return IsFastWordByte(c); }
     int EndWord(SScan& scan, int start, int end) const override;
     int ClassifyWord(SScan& scan, int start, int end) const override;
     // True when the word [start, end) is a number of the language.
