@@ -28,6 +28,9 @@ public:
         m_bFunctionNames = false;
         m_bNumberUnderscores = false;
         m_dwBackslashBits = 0;
+        // The rest of the line that opens a block scalar is scanned as usual (a comment
+        // may follow the indicator); BeginLine colours the scalar's own lines.
+        m_dwContextBits = kYamlBlockScalar | kYamlIndentMask;
         AddWordList(s_apszYamlLiterals, kSyntaxColorKeyword, true);
     }
 
@@ -36,7 +39,7 @@ protected:
     {
         if ((state & kScriptLineComment) != 0)
             return kSyntaxColorComment;
-        if ((state & (kScriptStringBits | kYamlBlockScalar)) != 0)
+        if ((state & kScriptStringBits) != 0)
             return kSyntaxColorString;
         return kSyntaxColorNormal;
     }
