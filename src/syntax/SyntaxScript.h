@@ -1,6 +1,7 @@
 #pragma once
 // The line scanner shared by the script, configuration and document parsers (Basic, Batch,
-// Fortran, INI, InnoSetup, AutoLISP, Pascal, Perl, Python, Shell, SIOD, TCL, TeX).
+// Fortran, INI, InnoSetup, AutoLISP, Pascal, Perl, Python, Shell, SIOD, TCL, TeX, and
+// JavaScript, TypeScript, JSON, CSS, Markdown, YAML, Rust, Go, Lua, Makefile, CMake, Diff).
 //
 // They all colour a line the way the C/C++ parser does, and differ only in their comment
 // forms, special regions and word classes, which they add through the hooks below:
@@ -13,8 +14,8 @@
 //   quote unless a backslash that is not itself preceded by a backslash escapes it;
 // - a line comment (bit 1) runs to the end of the line;
 // - at the end of a line only the parser's carried bits survive, unless the line's last
-//   byte is a backslash of its own: then every bit carries over. An empty line returns
-//   its input state masked to the carried bits.
+//   byte is a backslash of its own: then every bit carries over (or the parser's
+//   m_dwBackslashBits). An empty line returns its input state masked to the carried bits.
 // The state-only pass (runs == null) runs every rule that can change the state, so it
 // returns the state of the colouring pass; only word-list lookups and runs are skipped.
 
