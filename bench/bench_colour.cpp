@@ -1,7 +1,8 @@
-// Colours every line of a file with the C/C++ parser, the state carried from line to
-// line, once with a run array (as the view draws) and once state-only (as the buffer
-// fills its state cache), and prints the throughput of each pass in MB/s of line text:
-//   bench_colour FILE [REPEAT]
+// Colours every line of a file with one parser (C/C++ unless a parser id is given), the
+// state carried from line to line, once with a run array (as the view draws) and once
+// state-only (as the buffer fills its state cache), and prints the throughput of each pass
+// in MB/s of line text:
+//   bench_colour FILE [REPEAT [PARSER_ID]]
 // Output: "colour <MB/s>" and "state <MB/s>" lines (per second of the thread's CPU time),
 // plus a checksum so the work is kept.
 
@@ -21,10 +22,16 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        std::fprintf(stderr, "usage: bench_colour FILE [REPEAT]\n");
+        std::fprintf(stderr, "usage: bench_colour FILE [REPEAT [PARSER_ID]]\n");
         return 2;
     }
     const int repeat = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+    const int parserId = argc > 3 ? std::atoi(argv[3]) : 4;
+    if (parserId < 0 || parserId >= kSyntaxParserCount)
+    {
+        std::fprintf(stderr, "bench_colour: no parser with id %d\n", parserId);
+        return 2;
+    }
     std::ifstream in(argv[1], std::ios::binary);
     if (!in)
     {
@@ -60,7 +67,7 @@ int main(int argc, char** argv)
     }
 
     SetTextCodePage(1252);
-    std::unique_ptr<CSyntaxParser> parser(CreateSyntaxParserCpp());
+    std::unique_ptr<CSyntaxParser> parser(g_syntaxParserCreators[parserId]());
     std::vector<SyntaxRun> runs(3 * (static_cast<size_t>(maxLength) + 1));
     // CPU time of this thread: the machine running the benchmarks is shared, and wall time
     // would measure the other processes as much as the parser.

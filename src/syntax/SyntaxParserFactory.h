@@ -40,10 +40,27 @@ public:
     CSyntaxParser* GetAt(int index) const;
     CSyntaxParser* FindById(int id) const;
     int IndexOf(const CSyntaxParser* parser) const;
-    // The first parser with an extension pattern matching `extension` (blanks around it
-    // and leading dots are ignored, case too); the first parser of the list (plain text)
-    // when none matches. Null only while the list is empty.
+    // The parser for an extension or a file name: MatchFileName, or the first parser of
+    // the list (plain text) when nothing matches. Null only while the list is empty.
     CSyntaxParser* FindByExtension(const std::string& extension) const;
+    // The parser that a file name, a path or a bare extension names, or null. Entries of
+    // an extension list that could not be extensions (they hold a "." or an upper-case
+    // letter: "CMakeLists.txt", "Makefile", "*.mk") are file-name masks, matched against
+    // the whole name first, for every parser in list order; the other entries are
+    // extension patterns, matched against the text after the name's last dot (the whole
+    // text when it has none; blanks around it and leading dots are ignored). Both matches
+    // ignore case, so "CMakeLists.txt" chooses CMake before the "txt" of plain text.
+    CSyntaxParser* MatchFileName(const std::string& nameOrExtension) const;
+    // The parser that the first two lines of a file name, or null: a "#!" interpreter line
+    // (sh, bash, dash, zsh, ksh, python*, perl, tclsh, wish, lua, node, make, php; also
+    // through "env"), or an editor mode line on either line ("-*- mode: python -*-",
+    // "-*- C++ -*-", "vim: set ft=yaml:").
+    CSyntaxParser* FindByFirstLines(const std::string& firstLine,
+                                    const std::string& secondLine) const;
+    // The parser for a file: by its name (MatchFileName), else by its first two lines
+    // when its name names no parser, else plain text. Null only while the list is empty.
+    CSyntaxParser* FindForFile(const std::string& path, const std::string& firstLine,
+                               const std::string& secondLine) const;
     // The parser of a syntax-menu command: FindById(command - first id), else plain text.
     CSyntaxParser* FindByCommand(int nCommandId, int nFirstCommandId = kSyntaxFirstCommandId) const;
 
@@ -63,9 +80,15 @@ public:
     // CTextParserLookup: the text buffer's way to a parser by id.
     CTextParser* FindParserById(int id) override;
 
-    // "*." + extensions with every "," replaced by ";*."; empty for an empty list.
+    // The dialog mask of an extension list: "*." + each extension, a file-name mask as it
+    // stands, joined by ";" ("c,h" gives "*.c;*.h"); empty for an empty list.
     static std::string MakeMask(const char* extensions);
+    // True when an extension-list entry is a file-name mask rather than an extension.
+    static bool IsFileNameMask(const std::string& entry);
 
 private:
+    // The parser a mode name of an editor ("python", "c++", "shell-script") stands for.
+    CSyntaxParser* FindByModeName(std::string mode) const;
+
     std::vector<CSyntaxParser*> m_parsers;
 };

@@ -1,5 +1,7 @@
 #include "syntax/SyntaxScript.h"
 
+#include <cstring>
+
 CScriptSyntaxParser::SScan::SScan(const CTarvoTextLineInfo* line, SyntaxRun* runs, int* count)
     : text(line), pLine(line), pRuns(count != nullptr ? runs : nullptr), pnCount(count),
       nOwnRuns(count != nullptr ? *count : 0)
@@ -12,6 +14,8 @@ CScriptSyntaxParser::CScriptSyntaxParser(int nId, const char* name, const char* 
                                          uint32_t dwCarriedBits)
     : m_dwCarriedBits(dwCarriedBits)
 {
+    for (int c = 0; c < 256; ++c)
+        m_abWordBytes[c] = IsSyntaxWordChar(static_cast<unsigned char>(c));
     SetDefinition(nId, name, extensions, dwFlags, blockOpen, blockClose, lineComment);
 }
 
@@ -49,9 +53,37 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
     scan.bFirstChar = (state & ~m_dwCarriedBits) == 0;
     BeginLine(scan);
 
+    // The plain scan is compiled apart from the fast one, so the parsers that use it pay
+    // nothing for the fast scan's tests.
+    if (!m_bFastScan)
+        ScanLine<false, false>(scan);
+    else if (scan.text.bDbcs)
+        ScanLine<true, false>(scan);
+    else
+        ScanLine<true, true>(scan);
+    if (scan.text.EndsWithBackslash())
+        return scan.dwState & (m_dwCarriedBits | m_dwBackslashBits);
+    return scan.dwState & m_dwCarriedBits;
+}
+
+template <bool kCode, bool kSkip> void CScriptSyntaxParser::ScanLine(SScan& scan) const
+{
+    const int n = scan.Length();
+    const unsigned char* p = scan.text.pText;
+    // Bits outside the context bits open a region (with the plain scan, every bit does).
+    const uint32_t regionBits = kCode ? ~m_dwContextBits : ~0u;
     int pos = 0;
     while (!scan.bStop)
     {
+        if (kSkip && scan.nWordStart >= 0 && pos < n && m_abWordBytes[p[pos]])
+        {
+            int j = pos + 1;
+            while (j < n && m_abWordBytes[p[j]])
+                ++j;
+            scan.nPrevPrev = j - 2;
+            scan.nPrev = j - 1;
+            pos = j;
+        }
         if (scan.nWordStart >= 0 && (pos >= n || !IsWordAt(scan, pos)))
         {
             const int start = scan.nWordStart;
@@ -71,12 +103,37 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
         if (pos >= n)
             break;
         if (scan.bNewRun && scan.pRuns != nullptr)
-            StartRun(scan, pos);
+            StartRun<kCode>(scan, pos);
+        if (kSkip && (scan.dwState & regionBits) == 0 && (p[pos] == ' ' || p[pos] == '\t'))
+        {
+            // Blanks of normal text open nothing and end in the run just started.
+            int j = pos + 1;
+            while (j < n && (p[j] == ' ' || p[j] == '\t'))
+                ++j;
+            if (j >= n)
+                break;
+            scan.nPrevPrev = j - 2;
+            scan.nPrev = j - 1;
+            pos = j;
+            continue;
+        }
+        if (kSkip && (scan.dwState & regionBits) != 0 && !m_abRegionStops[p[pos]])
+        {
+            // Inside a region: everything up to the next stop keeps the region's run.
+            int j = pos + 1;
+            while (j < n && !m_abRegionStops[p[j]])
+                ++j;
+            if (j >= n)
+                break;
+            scan.nPrevPrev = j - 2;
+            scan.nPrev = j - 1;
+            pos = j;
+        }
 
         scan.nPos = pos;
         const int step = scan.text.Next(pos);
         scan.nNext = step;
-        ScanChar(scan);
+        ScanChar<kCode>(scan);
         if (scan.nNext > step)
         {
             // Openers and closers consume only ASCII characters.
@@ -90,10 +147,18 @@ uint32_t CScriptSyntaxParser::ParseLine(uint32_t state, const CTarvoTextLineInfo
         }
         pos = scan.nNext;
     }
-    return SyntaxEndOfLineState(scan.text, scan.dwState, m_dwCarriedBits);
 }
 
-void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
+void CScriptSyntaxParser::EnableFastScan(const char* extraWordBytes, const char* regionStops)
+{
+    m_bFastScan = true;
+    for (const char* b = extraWordBytes; b != nullptr && *b != 0; ++b)
+        m_abWordBytes[static_cast<unsigned char>(*b)] = true;
+    for (const char* b = regionStops; b != nullptr && *b != 0; ++b)
+        m_abRegionStops[static_cast<unsigned char>(*b)] = true;
+}
+
+template <bool kCode> void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
 {
     const int color = StateColor(scan.dwState);
     if (color >= 0)
@@ -108,13 +173,19 @@ void CScriptSyntaxParser::StartRun(SScan& scan, int pos) const
     }
     else
     {
-        // Every operator character is a run of its own, so new-run mode stays on.
+        // Every operator character is a run of its own, so new-run mode stays on. The
+        // fast-scan parsers let an operator run go on instead, which looks the same.
+        const int n = *scan.pnCount;
+        if (kCode && n > scan.nOwnRuns && scan.pRuns[n - 1].nColor == kSyntaxColorOperator)
+            return;
         Emit(scan, pos, kSyntaxColorOperator);
     }
 }
 
-void CScriptSyntaxParser::ScanChar(SScan& scan) const
+template <bool kCode> void CScriptSyntaxParser::ScanChar(SScan& scan) const
 {
+    // Bits outside the context bits open a region (with the plain scan, every bit does).
+    const uint32_t regionBits = kCode ? ~m_dwContextBits : ~0u;
     if ((scan.dwState & kScriptLineComment) != 0)
     {
         // A line comment carried in by a trailing backslash: the run at the line start
@@ -122,7 +193,7 @@ void CScriptSyntaxParser::ScanChar(SScan& scan) const
         scan.bStop = true;
         return;
     }
-    if (scan.dwState != 0)
+    if ((scan.dwState & regionBits) != 0)
     {
         ScanRegion(scan);
         return;
@@ -199,6 +270,15 @@ void CScriptSyntaxParser::Emit(SScan& scan, int pos, int nColor) const
     AddRun(scan.pLine, pos, nColor, scan.pRuns, scan.pnCount);
 }
 
+void CScriptSyntaxParser::Recolour(SScan& scan, int pos, int nColor) const
+{
+    if (scan.pRuns == nullptr)
+        return;
+    while (*scan.pnCount > scan.nOwnRuns && scan.pRuns[*scan.pnCount - 1].nStart > pos)
+        --*scan.pnCount;
+    Emit(scan, pos, nColor);
+}
+
 void CScriptSyntaxParser::StartLineComment(SScan& scan, int pos) const
 {
     Emit(scan, pos, kSyntaxColorComment);
@@ -231,8 +311,7 @@ bool CScriptSyntaxParser::OpenString(SScan& scan) const
         OpenRegion(scan, kScriptString, kSyntaxColorString, 1);
         return true;
     }
-    if (c == '\'' && m_bSingleQuoteStrings &&
-        (scan.nPrev < 0 || !IsWordByte(scan.At(scan.nPrev))))
+    if (c == '\'' && m_bSingleQuoteStrings && (scan.nPrev < 0 || !IsWordByte(scan.At(scan.nPrev))))
     {
         OpenRegion(scan, kScriptCharString, kSyntaxColorString, 1);
         return true;
@@ -294,8 +373,7 @@ bool CScriptSyntaxParser::IsWordAt(const SScan& scan, int pos) const
     // The character before: in a double-byte code page the byte before may be the trail
     // byte of a character whose lead byte is above 127.
     const int before = pos - 1;
-    if (IsSyntaxAlphaLike(scan.At(before)) ||
-        (scan.text.bDbcs && IsTrailByte(scan.pLine, before)))
+    if (IsSyntaxAlphaLike(scan.At(before)) || (scan.text.bDbcs && IsTrailByte(scan.pLine, before)))
         return false;
     return pos + 1 >= scan.Length() || !IsSyntaxAlphaLike(scan.At(pos + 1));
 }
@@ -435,4 +513,207 @@ int CScriptLispParser::ClassifyWord(SScan& scan, int start, int end) const
     if (before >= 0 && scan.At(before) == '(' && !scan.bKeywordSeen)
         return kSyntaxColorFunction;
     return -1;
+}
+
+namespace
+{
+bool IsBinaryDigit(unsigned char c)
+{
+    return c == '0' || c == '1';
+}
+bool IsOctalDigit(unsigned char c)
+{
+    return c >= '0' && c <= '7';
+}
+
+// Digits of one kind with single "_" between them; returns the index after them.
+int SkipDigits(const unsigned char* w, int i, int len, bool (*isDigit)(unsigned char))
+{
+    while (i < len && (isDigit(w[i]) || (w[i] == '_' && i + 1 < len && isDigit(w[i + 1]))))
+        ++i;
+    return i;
+}
+
+bool IsDecimalDigit(unsigned char c)
+{
+    return IsSyntaxDigit(c);
+}
+bool IsHexDigitByte(unsigned char c)
+{
+    return IsSyntaxHexDigit(c);
+}
+
+// An exponent at i ("e" or "p" as given, a sign, digits): the index after it, or i.
+int SkipExponent(const unsigned char* w, int i, int len, char lower)
+{
+    if (i >= len || (w[i] | 0x20) != lower)
+        return i;
+    int j = i + 1;
+    if (j < len && (w[j] == '+' || w[j] == '-'))
+        ++j;
+    if (j >= len || !IsSyntaxDigit(w[j]))
+        return i;
+    return SkipDigits(w, j, len, IsDecimalDigit);
+}
+} // namespace
+
+int MeasureCodeNumber(const unsigned char* w, int len)
+{
+    if (len <= 0)
+        return 0;
+    if (w[0] == '0' && len >= 3)
+    {
+        const unsigned char x = static_cast<unsigned char>(w[1] | 0x20);
+        bool (*isDigit)(unsigned char) = x == 'x'   ? IsHexDigitByte
+                                         : x == 'b' ? IsBinaryDigit
+                                         : x == 'o' ? IsOctalDigit
+                                                    : nullptr;
+        if (isDigit != nullptr)
+        {
+            int i = SkipDigits(w, 2, len, isDigit);
+            if (i == 2)
+                return 0;
+            if (x == 'x')
+            {
+                if (i < len && w[i] == '.')
+                    i = SkipDigits(w, i + 1, len, IsHexDigitByte);
+                i = SkipExponent(w, i, len, 'p');
+            }
+            return i;
+        }
+    }
+    int i = 0;
+    if (IsSyntaxDigit(w[0]))
+        i = SkipDigits(w, 0, len, IsDecimalDigit);
+    else if (!(w[0] == '.' && len > 1 && IsSyntaxDigit(w[1])))
+        return 0;
+    if (i < len && w[i] == '.' &&
+        (i + 1 >= len || IsSyntaxDigit(w[i + 1]) || w[i + 1] == 'e' || w[i + 1] == 'E'))
+        i = SkipDigits(w, i + 1, len, IsDecimalDigit);
+    return SkipExponent(w, i, len, 'e');
+}
+
+CScriptCodeParser::CScriptCodeParser(int nId, const char* name, const char* extensions,
+                                     uint32_t dwFlags, const char* blockOpen,
+                                     const char* blockClose, const char* lineComment,
+                                     uint32_t dwCarriedBits, const char* extraWordBytes,
+                                     const char* regionStops)
+    : CScriptSyntaxParser(nId, name, extensions, dwFlags, blockOpen, blockClose, lineComment,
+                          dwCarriedBits)
+{
+    EnableFastScan(extraWordBytes, regionStops);
+}
+
+int CScriptCodeParser::EndWord(SScan& scan, int start, int end) const
+{
+    const int n = scan.Length();
+    int stop = end;
+    // "1e" before "+5": the sign and the digits after it belong to the number.
+    if (end + 1 < n && (scan.At(end) == '+' || scan.At(end) == '-') &&
+        IsSyntaxDigit(scan.At(end + 1)))
+    {
+        int j = end + 2;
+        while (j < n && IsWordByte(scan.At(j)))
+            ++j;
+        if (MeasureCodeNumber(scan.text.pText + start, j - start) > end - start)
+            stop = j;
+    }
+    if (scan.pRuns == nullptr)
+        return stop;
+    // A ".." inside the word is an operator between two words ("0..10").
+    int from = start;
+    for (int i = start; i + 1 < stop; ++i)
+    {
+        if (scan.At(i) == '.' && scan.At(i + 1) == '.')
+        {
+            if (i > from)
+            {
+                const int color = ClassifyWord(scan, from, i);
+                Emit(scan, from, color >= 0 ? color : kSyntaxColorNormal);
+            }
+            int j = i;
+            while (j < stop && scan.At(j) == '.')
+                ++j;
+            Emit(scan, i, kSyntaxColorOperator);
+            from = j;
+            i = j - 1;
+        }
+    }
+    if (from < stop)
+    {
+        const int color = ClassifyWord(scan, from, stop);
+        if (color >= 0)
+            Emit(scan, from, color);
+        else if (from > start)
+            Emit(scan, from, kSyntaxColorNormal);
+    }
+    return stop;
+}
+
+int CScriptCodeParser::ClassifyWord(SScan& scan, int start, int end) const
+{
+    const int color = ListColor(scan, start, end);
+    if (color >= 0)
+        return color;
+    if (IsNumberWord(scan, start, end))
+        return kSyntaxColorNumber;
+    if (m_bFunctionNames && NextNonBlankIs(scan, end, '('))
+        return kSyntaxColorFunction;
+    return -1;
+}
+
+bool CScriptCodeParser::IsNumberWord(const SScan& scan, int start, int end) const
+{
+    const unsigned char* w = scan.text.pText + start;
+    const int len = end - start;
+    const int m = MeasureCodeNumber(w, len);
+    if (m == 0)
+        return false;
+    if (!m_bNumberUnderscores)
+    {
+        for (int i = 0; i < m; ++i)
+        {
+            if (w[i] == '_')
+                return false;
+        }
+    }
+    if (m == len)
+        return true;
+    for (const char* const* s = m_pNumberSuffixes; s != nullptr && *s != nullptr; ++s)
+    {
+        const int sl = static_cast<int>(std::strlen(*s));
+        if (sl == len - m && std::memcmp(*s, w + m, static_cast<size_t>(sl)) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CScriptCodeParser::OpenSlashComment(SScan& scan) const
+{
+    if (scan.Current() != '/' || scan.nPos + 1 >= scan.Length())
+        return false;
+    const unsigned char next = scan.At(scan.nPos + 1);
+    if (next == '/')
+    {
+        StartLineComment(scan, scan.nPos);
+        return true;
+    }
+    if (next == '*')
+    {
+        OpenRegion(scan, kScriptBlockComment, kSyntaxColorComment, 2);
+        return true;
+    }
+    return false;
+}
+
+void CScriptCodeParser::ScanBlockComment(SScan& scan) const
+{
+    if (scan.Current() == '*' && scan.nPos + 1 < scan.Length() && scan.At(scan.nPos + 1) == '/')
+        CloseRegion(scan, kScriptBlockComment, 2);
+}
+
+unsigned char CScriptCodeParser::PrevNonBlank(const SScan& scan, int pos) const
+{
+    const int i = FindPrevNonSpace(scan.text.pText, pos);
+    return i >= 0 ? scan.At(i) : 0;
 }

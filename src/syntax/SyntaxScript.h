@@ -1,6 +1,7 @@
 #pragma once
 // The line scanner shared by the script, configuration and document parsers (Basic, Batch,
-// Fortran, INI, InnoSetup, AutoLISP, Pascal, Perl, Python, Shell, SIOD, TCL, TeX).
+// Fortran, INI, InnoSetup, AutoLISP, Pascal, Perl, Python, Shell, SIOD, TCL, TeX, and
+// JavaScript, TypeScript, JSON, CSS, Markdown, YAML, Rust, Go, Lua, Makefile, CMake, Diff).
 //
 // They all colour a line the way the C/C++ parser does, and differ only in their comment
 // forms, special regions and word classes, which they add through the hooks below:
@@ -13,8 +14,8 @@
 //   quote unless a backslash that is not itself preceded by a backslash escapes it;
 // - a line comment (bit 1) runs to the end of the line;
 // - at the end of a line only the parser's carried bits survive, unless the line's last
-//   byte is a backslash of its own: then every bit carries over. An empty line returns
-//   its input state masked to the carried bits.
+//   byte is a backslash of its own: then every bit carries over (or the parser's
+//   m_dwBackslashBits). An empty line returns its input state masked to the carried bits.
 // The state-only pass (runs == null) runs every rule that can change the state, so it
 // returns the state of the colouring pass; only word-list lookups and runs are skipped.
 
@@ -56,16 +57,16 @@ protected:
         const CTarvoTextLineInfo* pLine;
         SyntaxRun* pRuns;
         int* pnCount;
-        int nOwnRuns;            // runs below this index belong to the caller
+        int nOwnRuns; // runs below this index belong to the caller
         uint32_t dwState = 0;
-        int nPos = 0;            // the character being scanned
-        int nNext = 0;           // where the scan goes on; hooks move it to consume more
-        int nPrev = -1;          // start of the character before nPos, -1 at the line start
-        int nPrevPrev = -1;      // start of the character before nPrev
-        int nWordStart = -1;     // first character of the open word, -1 when none
-        bool bFirstChar = false; // no non-blank character outside regions seen yet
-        bool bNewRun = true;     // the next character starts a run of its own
-        bool bStop = false;      // the rest of the line keeps the current run
+        int nPos = 0;              // the character being scanned
+        int nNext = 0;             // where the scan goes on; hooks move it to consume more
+        int nPrev = -1;            // start of the character before nPos, -1 at the line start
+        int nPrevPrev = -1;        // start of the character before nPrev
+        int nWordStart = -1;       // first character of the open word, -1 when none
+        bool bFirstChar = false;   // no non-blank character outside regions seen yet
+        bool bNewRun = true;       // the next character starts a run of its own
+        bool bStop = false;        // the rest of the line keeps the current run
         bool bKeywordSeen = false; // free for a parser's word rules (AutoLISP's "defun")
 
         unsigned char At(int index) const { return text.pText[index]; }
@@ -84,7 +85,9 @@ protected:
 
     // --- hooks ---
     // Word characters of the language (the "." rule of numbers is added by IsWordAt).
-    virtual bool IsWordByte(unsigned char c) const { return IsSyntaxWordChar(c); }
+    // The base answers from a table that starts as IsSyntaxWordChar; SetWordByte and
+    // EnableFastScan change it.
+    virtual bool IsWordByte(unsigned char c) const { return m_abWordBytes[c]; }
     // Colour of a run that starts in `state`, or -1 when the state is normal text.
     virtual int StateColor(uint32_t state) const;
     // Called once before the scan of a non-empty line.
@@ -104,6 +107,9 @@ protected:
     // --- helpers for the hooks ---
     // Adds a run at `pos` (a later run with the same start replaces an own earlier one).
     void Emit(SScan& scan, int pos, int nColor) const;
+    // Colours from `pos` on with `nColor`, dropping the parser's own runs that start after
+    // `pos` (a prefix before a string turns out to belong to it).
+    void Recolour(SScan& scan, int pos, int nColor) const;
     // A line comment from `pos` to the end of the line.
     void StartLineComment(SScan& scan, int pos) const;
     // Enters `bit` with a run of `nColor` at the current character; `width` characters
@@ -132,10 +138,33 @@ protected:
 
     bool m_bFunctionNames = true;      // words followed by "(" are function names
     bool m_bSingleQuoteStrings = true; // a single quote may open a string (bit 16)
+    // The bits a trailing backslash carries into the next line on top of the carried bits
+    // (all by default; a language whose comments do not continue keeps only its strings).
+    uint32_t m_dwBackslashBits = ~0u;
+    // Bits that say where code stands (a brace depth, code inside a string template)
+    // rather than open a region: with only these set, the text is scanned as normal text.
+    // Only parsers with the fast scan on use them.
+    uint32_t m_dwContextBits = 0;
+
+    // Opt-in speed-ups for parsers whose hooks allow them (the plain scan stays the default):
+    // - inside a word the bytes of m_abWordBytes are passed over in one step, so the hooks
+    //   see only the first character of a word (the parser must not override IsWordByte);
+    // - inside a region only the bytes of `regionStops` reach ScanRegion, the others keep
+    //   the region's run;
+    // - blanks of normal text are passed over in one step (they never open anything);
+    // - an operator run right after another operator run is not added, which leaves what
+    //   the user sees unchanged and saves a run per blank of indentation.
+    // Both skips work in byte steps and are off for double-byte code pages.
+    void EnableFastScan(const char* extraWordBytes, const char* regionStops);
+    void SetWordByte(unsigned char c, bool bWord) { m_abWordBytes[c] = bWord; }
 
 private:
-    void StartRun(SScan& scan, int pos) const;
-    void ScanChar(SScan& scan) const;
+    // The scan of a non-empty line and its steps: kCode honours the context bits and
+    // merges operator runs (fast-scan parsers), kSkip takes the fast steps (fast-scan
+    // parsers on single-byte and UTF-8 text).
+    template <bool kCode, bool kSkip> void ScanLine(SScan& scan) const;
+    template <bool kCode> void StartRun(SScan& scan, int pos) const;
+    template <bool kCode> void ScanChar(SScan& scan) const;
 
     struct SList
     {
@@ -144,6 +173,9 @@ private:
     };
     uint32_t m_dwCarriedBits;
     std::vector<SList> m_lists;
+    bool m_bFastScan = false;
+    bool m_abWordBytes[256] = {};
+    bool m_abRegionStops[256] = {};
 };
 
 // Parsers whose only comment is "#" to the end of the line (Perl, Python, Shell, TCL).
@@ -160,8 +192,8 @@ protected:
 class CScriptPascalCommentParser : public CScriptSyntaxParser
 {
 protected:
-    CScriptPascalCommentParser(int nId, const char* name, const char* extensions,
-                               uint32_t dwFlags, const char* blockOpen, const char* blockClose,
+    CScriptPascalCommentParser(int nId, const char* name, const char* extensions, uint32_t dwFlags,
+                               const char* blockOpen, const char* blockClose,
                                const char* lineComment);
     int StateColor(uint32_t state) const override;
     void ScanRegion(SScan& scan) const override;
@@ -183,4 +215,40 @@ protected:
     void ScanRegion(SScan& scan) const override;
     bool ScanOpener(SScan& scan) const override;
     int ClassifyWord(SScan& scan, int start, int end) const override;
+};
+
+// Length of the number at the start of w[0 .. len): decimal digits with "_" between them,
+// an optional fraction and an optional exponent ("e" or "E", a sign, digits); or "0x" / "0X"
+// with hexadecimal digits (also a fraction and a "p" exponent), "0b" / "0B" with binary and
+// "0o" / "0O" with octal digits. 0 when w does not begin with a digit or "." and a digit.
+int MeasureCodeNumber(const unsigned char* w, int len);
+
+// The scanner of the curly-brace languages of today (JavaScript, TypeScript, JSON, CSS,
+// Rust, Go, Lua, CMake): the fast scan is on, words are classified by the word lists, then
+// as numbers in the language's own form (a number and one of m_pNumberSuffixes), then as
+// function names. An exponent sign joins its number ("1e+5" is one number), and a ".." in
+// a word splits it, so "0..10" is two numbers around an operator.
+class CScriptCodeParser : public CScriptSyntaxParser
+{
+protected:
+    // extraWordBytes: bytes that belong to words beside letters, digits, "_" and bytes above
+    // 127; regionStops: every byte the parser's ScanRegion reacts to.
+    CScriptCodeParser(int nId, const char* name, const char* extensions, uint32_t dwFlags,
+                      const char* blockOpen, const char* blockClose, const char* lineComment,
+                      uint32_t dwCarriedBits, const char* extraWordBytes, const char* regionStops);
+
+    int EndWord(SScan& scan, int start, int end) const override;
+    int ClassifyWord(SScan& scan, int start, int end) const override;
+    // True when the word [start, end) is a number of the language.
+    virtual bool IsNumberWord(const SScan& scan, int start, int end) const;
+
+    // "//" opens a line comment and "/*" a block comment (bit 4): true when one was opened.
+    bool OpenSlashComment(SScan& scan) const;
+    // Inside a block comment: "*/" closes it (never sharing its "*" with the opener).
+    void ScanBlockComment(SScan& scan) const;
+    // The byte before the nearest non-blank character before `pos`, or 0 at the line start.
+    unsigned char PrevNonBlank(const SScan& scan, int pos) const;
+
+    const char* const* m_pNumberSuffixes = nullptr; // null-terminated; null for none
+    bool m_bNumberUnderscores = true;               // "1_000" is a number
 };

@@ -3,7 +3,8 @@
 // state is never returned, and no byte at or past the line length is read (each line lives
 // in a heap block of exactly its length, so AddressSanitizer stops any such read).
 // Real files come from the machine (/usr/include for C and C++, /usr and /etc for the
-// others) with a cap per parser so that the test stays quick under the sanitizers.
+// others, by extension or by file name as "Makefile") with a cap per parser so that the
+// test stays quick under the sanitizers.
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,9 @@
 
 #include "SyntaxTestUtil.h"
 #include "platform/SystemInfo.h"
+#include "syntax/SyntaxParserFactory.h"
 #include "syntax/SyntaxParsers.h"
+#include "syntax/SyntaxWildcard.h"
 
 namespace
 {
@@ -31,33 +34,53 @@ struct SParserSample
     size_t nBytes = 0;
 };
 
-std::vector<std::string> SplitExtensions(const char* list)
+// Which parsers colour which files: plain extension entries by the lower-case
+// extension, file-name masks ("Makefile", "CMakeLists.txt") against the whole name. A file
+// whose extension two lists share, as "js", is a sample for both parsers.
+struct SFileKinds
 {
-    std::vector<std::string> out;
-    std::stringstream in(list);
-    std::string item;
-    while (std::getline(in, item, ','))
-    {
-        if (!item.empty())
-            out.push_back(item);
-    }
-    return out;
-}
+    std::map<std::string, std::vector<int>> byExtension;
+    std::vector<std::pair<std::string, int>> nameMasks;
 
-std::string LowerExtension(const std::filesystem::path& path)
-{
-    std::string ext = path.extension().string();
-    if (!ext.empty())
-        ext.erase(0, 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
+    explicit SFileKinds(const std::vector<std::unique_ptr<CSyntaxParser>>& parsers)
+    {
+        for (const auto& parser : parsers)
+        {
+            if (!parser)
+                continue;
+            std::stringstream in(parser->GetExtensions());
+            std::string item;
+            while (std::getline(in, item, ','))
+            {
+                if (CSyntaxParserFactory::IsFileNameMask(item))
+                    nameMasks.emplace_back(item, parser->GetId());
+                else if (!item.empty())
+                    byExtension[item].push_back(parser->GetId());
+            }
+        }
+    }
+
+    std::vector<int> ParsersFor(const std::filesystem::path& path) const
+    {
+        const std::string name = path.filename().string();
+        for (const auto& [mask, id] : nameMasks)
+        {
+            if (MatchWildcard(mask, name))
+                return {id};
+        }
+        std::string ext = path.extension().string();
+        if (!ext.empty())
+            ext.erase(0, 1);
+        for (char& c : ext)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const auto found = byExtension.find(ext);
+        return found == byExtension.end() ? std::vector<int>() : found->second;
+    }
+};
 
 // Walks the roots and collects up to the cap of files for every parser whose extensions
-// match. The walk itself is bounded in entries and time.
-void CollectSamples(const std::vector<std::string>& roots,
-                    const std::map<std::string, int>& byExtension,
+// or file names match. The walk itself is bounded in entries and time.
+void CollectSamples(const std::vector<std::string>& roots, const SFileKinds& kinds,
                     std::map<int, SParserSample>& samples, int onlyParser)
 {
     namespace fs = std::filesystem;
@@ -75,21 +98,20 @@ void CollectSamples(const std::vector<std::string>& roots,
             std::error_code fileEc;
             if (!it->is_regular_file(fileEc) || it->is_symlink(fileEc))
                 continue;
-            const auto found = byExtension.find(LowerExtension(it->path()));
-            if (found == byExtension.end())
-                continue;
-            const int id = found->second;
-            if (onlyParser >= 0 && id != onlyParser)
-                continue;
-            SParserSample& sample = samples[id];
-            if (static_cast<int>(sample.files.size()) >= kMaxFilesPerParser ||
-                sample.nBytes >= kMaxBytesPerParser)
-                continue;
-            const auto size = it->file_size(fileEc);
-            if (fileEc || size == 0)
-                continue;
-            sample.files.push_back(it->path().string());
-            sample.nBytes += std::min<size_t>(size, kMaxBytesPerFile);
+            for (const int id : kinds.ParsersFor(it->path()))
+            {
+                if (onlyParser >= 0 && id != onlyParser)
+                    continue;
+                SParserSample& sample = samples[id];
+                if (static_cast<int>(sample.files.size()) >= kMaxFilesPerParser ||
+                    sample.nBytes >= kMaxBytesPerParser)
+                    continue;
+                const auto size = it->file_size(fileEc);
+                if (fileEc || size == 0)
+                    continue;
+                sample.files.push_back(it->path().string());
+                sample.nBytes += std::min<size_t>(size, kMaxBytesPerFile);
+            }
         }
     }
 }
@@ -150,18 +172,18 @@ TEST(ParserProperties, RealFilesKeepStateRunAndBoundsRules)
     SCodePageGuard guard;
     SetTextCodePage(65001);
     std::vector<std::unique_ptr<CSyntaxParser>> parsers(kSyntaxParserCount);
-    std::map<std::string, int> byExtension;
     for (int id = 0; id < kSyntaxParserCount; ++id)
-    {
         parsers[id].reset(g_syntaxParserCreators[id]());
-        if (!parsers[id])
-            continue;
-        for (const std::string& ext : SplitExtensions(parsers[id]->GetExtensions()))
-            byExtension.emplace(ext, id);
-    }
+    const SFileKinds kinds(parsers);
     std::map<int, SParserSample> samples;
-    CollectSamples({"/usr/include"}, byExtension, samples, 4);
-    CollectSamples({"/etc", "/usr/share", "/usr/lib"}, byExtension, samples, -1);
+    CollectSamples({"/usr/include"}, kinds, samples, 4);
+    CollectSamples({"/etc", "/usr/share", "/usr/lib"}, kinds, samples, -1);
+    // The languages this machine is known to hold files of, found wherever they live.
+    for (const int id : {28, 30, 31, 32, 33, 37, 38})
+    {
+        if (samples[id].files.empty())
+            CollectSamples({"/usr/share", "/usr/lib"}, kinds, samples, id);
+    }
 
     int linesChecked = 0;
     for (const auto& [id, sample] : samples)
@@ -187,6 +209,12 @@ TEST(ParserProperties, RealFilesKeepStateRunAndBoundsRules)
     std::printf("real files per parser id:%s; %d lines\n", covered.c_str(), linesChecked);
     // /usr/include exists wherever this project builds, so the C/C++ parser always runs.
     EXPECT_GT(samples[4].files.size(), 0u);
+    // Debian ships JavaScript, JSON, CSS and Markdown files (documentation, web assets)
+    // and makefiles with every development install.
+    for (const int id : {28, 30, 31, 32, 37})
+    {
+        EXPECT_GT(samples[id].files.size(), 0u) << "no real file for parser " << id;
+    }
     EXPECT_GT(linesChecked, 0);
 }
 

@@ -189,7 +189,7 @@ TEST(SyntaxWordLists, EveryListHasItsDefinedWordCount)
         {26, {500, 288}},
         {27, {6, 22, 100}},
     };
-    for (int id = 0; id < kSyntaxParserCount; ++id)
+    for (int id = 0; id < kSyntaxClassicParserCount; ++id)
     {
         std::unique_ptr<CSyntaxParser> parser(g_syntaxParserCreators[id]());
         if (!parser)
