@@ -64,14 +64,39 @@ std::string CTarvoTextEditBufferEx::ExtensionOfPath(const std::string& path)
     return start == std::string::npos ? std::string() : name.substr(start);
 }
 
-void CTarvoTextEditBufferEx::SetParserForPath(const std::string& path)
+bool CTarvoTextEditBufferEx::SetParserForPath(const std::string& path)
 {
     CTextParser* parser = nullptr;
+    bool bNamed = true;
     if (CTarvoTextEditModule* module = CTarvoTextEditModule::GetInstance())
-        parser = module->GetFactory().FindByExtension(ExtensionOfPath(path));
+    {
+        const CSyntaxParserFactory& factory = module->GetFactory();
+        parser = factory.MatchFileName(path);
+        if (parser == nullptr)
+        {
+            bNamed = false;
+            parser = factory.FindByExtension(std::string());
+        }
+    }
     else if (CTextParserLookup* lookup = GetTextParserLookup())
         parser = lookup->FindParserById(0);
     SetParser(parser);
+    return bNamed;
+}
+
+void CTarvoTextEditBufferEx::SetParserFromFirstLines()
+{
+    CTarvoTextEditModule* module = CTarvoTextEditModule::GetInstance();
+    if (module == nullptr)
+        return;
+    std::string lines[2];
+    int i = 0;
+    // Visited, not indexed: a loaded file keeps its lines packed until they are looked at.
+    m_aLines.VisitLines(0, 2,
+                        [&](const CTarvoTextLineInfo& line)
+                        { lines[i++].assign(line.pcLine, static_cast<size_t>(line.nLength)); });
+    if (CSyntaxParser* parser = module->GetFactory().FindByFirstLines(lines[0], lines[1]))
+        SetParser(parser);
 }
 
 LoadResult CTarvoTextEditBufferEx::FailLoad(std::string& errorText, const std::string& text)
@@ -86,7 +111,9 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
 {
     errorText.clear();
     FreeAll();
-    SetParserForPath(path);
+    // A name that names no parser leaves the choice to the first lines ("#!/bin/sh", a mode
+    // line), read once the file is in.
+    const bool bNamedParser = SetParserForPath(path);
 
     UniMemFile file;
     if (!file.OpenRead(path))
@@ -201,6 +228,8 @@ LoadResult CTarvoTextEditBufferEx::LoadFile(const std::string& path, int nLineEn
     m_nEncoding = file.GetEncoding();
     m_nCodePage = file.GetCodePage();
     SetWriteProtected(stats.nLostCount != 0);
+    if (!bNamedParser)
+        SetParserFromFirstLines();
     CheckInvariants();
     const int kinds = (stats.nCrLfCount > 0) + (stats.nLfCount > 0) + (stats.nCrCount > 0);
     file.Close();

@@ -75,6 +75,10 @@ protected:
     int m_nLastSaveLost = 0;
 
 private:
-    void SetParserForPath(const std::string& path);
+    // Chooses the parser that the path's name names and returns true; otherwise plain text,
+    // and false.
+    bool SetParserForPath(const std::string& path);
+    // The parser that the first two lines name ("#!" line, editor mode line), if any.
+    void SetParserFromFirstLines();
     LoadResult FailLoad(std::string& errorText, const std::string& text);
 };

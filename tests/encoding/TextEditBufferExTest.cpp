@@ -286,6 +286,18 @@ TEST_F(TextEditBufferExTest, ParserComesFromTheExtension)
     EXPECT_EQ(m_buffer.GetParser(), module.GetFactory().FindByExtension("cpp"));
     ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("README", "x"), 0, 65001, m_error), LoadOk);
     EXPECT_EQ(m_buffer.GetParser()->GetParserId(), 0);
+    // A whole name before the plain-text rule for ".txt"; a script without an extension
+    // by its "#!" line; a named extension wins over the first line.
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("CMakeLists.txt", "project(x)"), 0, 65001, m_error),
+              LoadOk);
+    EXPECT_EQ(m_buffer.GetParser(), module.GetFactory().MatchFileName("x.cmake"));
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("build", "#!/bin/sh\necho"), 0, 65001, m_error),
+              LoadOk);
+    EXPECT_EQ(m_buffer.GetParser(), module.GetFactory().MatchFileName("x.sh"));
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("y.cpp", "#!/bin/sh"), 0, 65001, m_error), LoadOk);
+    EXPECT_EQ(m_buffer.GetParser(), module.GetFactory().FindByExtension("cpp"));
+    ASSERT_EQ(m_buffer.LoadFile(m_folder.Write("empty", ""), 0, 65001, m_error), LoadOk);
+    EXPECT_EQ(m_buffer.GetParser()->GetParserId(), 0);
     module.Stop(store);
 }
 
