@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <utility>
 
-CTextDocumentLogic::CTextDocumentLogic(STextDocumentHooks hooks) : m_hooks(std::move(hooks)) {}
+CTextDocumentLogic::CTextDocumentLogic(STextDocumentHooks hooks) : m_hooks(std::move(hooks))
+{
+    m_buffer.m_modifiedChanged = m_hooks.modifiedChanged;
+}
 
 void CTextDocumentLogic::OnNewDocument()
 {

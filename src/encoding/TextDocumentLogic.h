@@ -25,6 +25,8 @@ struct STextDocumentHooks
     std::function<bool(const std::string& question)> askYesNo;
     // After a reload: every view re-reads the buffer and is redrawn.
     std::function<void()> reloadViews;
+    // After every change of the buffer's modified flag (the title shows it).
+    std::function<void()> modifiedChanged;
 };
 
 class CTextDocumentLogic
@@ -90,8 +92,23 @@ public:
     bool Reload();
 
 private:
+    // The buffer tells the document when its modified flag changes; the views learn of
+    // an edit before the flag is set, so they cannot tell it.
+    class CMyTarvoTextEditBuffer : public CTarvoTextEditBufferEx
+    {
+    public:
+        std::function<void()> m_modifiedChanged;
+        void SetModified(bool bModified = true) override
+        {
+            const bool bChanged = bModified != IsModified();
+            CTarvoTextEditBufferEx::SetModified(bModified);
+            if (bChanged && m_modifiedChanged)
+                m_modifiedChanged();
+        }
+    };
+
     STextDocumentHooks m_hooks;
-    CTarvoTextEditBufferEx m_buffer;
+    CMyTarvoTextEditBuffer m_buffer;
     std::string m_strPath;
     std::string m_strError;
     bool m_bFavorite = false;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QMdiArea>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -58,29 +59,50 @@ TEST(Startup, RunsShowsTheWindowAndWritesEverySetting)
     std::vector<std::string> messages;
     bool started = false;
     bool visible = false, tabbed = false;
-    RunApp({}, &messages, &started, [&](CScrivelApp& app) {
-        visible = app.MainFrame()->isVisible();
-        tabbed = app.MainFrame()->MdiArea()->viewMode() == QMdiArea::TabbedView;
-    });
+    RunApp({}, &messages, &started,
+           [&](CScrivelApp& app)
+           {
+               visible = app.MainFrame()->isVisible();
+               tabbed = app.MainFrame()->MdiArea()->viewMode() == QMdiArea::TabbedView;
+           });
     ASSERT_TRUE(started);
     EXPECT_TRUE(visible);
     EXPECT_TRUE(tabbed);
     EXPECT_TRUE(messages.empty());
 
     QSettings written(env.ConfigFile(), QSettings::IniFormat);
-    for (const char* key :
-         {"Settings/FileWatch", "Settings/ShowLongTitle", "Settings/TabbedDocuments",
-          "Settings/ShowMenuBar", "Settings/ShowStandardToolBar", "Settings/ShowFindToolBar",
-          "Settings/ShowNavigateBar", "Settings/ShowOutputBar", "Settings/ShowStatusBar",
-          "Settings/ShowShellPage", "Settings/ShowHistoryPage", "Settings/ActiveNavigatePage",
-          "Settings/ActiveOutputPage", "Settings/MaxFiles", "Settings/WindowPosX",
-          "Settings/WindowPosY", "Settings/WindowSizeCX", "Settings/WindowSizeCY",
-          "Settings/WindowMaximized", "Settings/WindowFullScreen", "Settings/NavigateBarWidth",
-          "Settings/OutputBarHeight", "Settings/EscToClose", "Integration/Shell/Cascaded",
-          "Integration/Shell/Background", "TextEdit/Settings/ShowLineNumbers",
-          "TextEdit/Settings/DefaultCodePage", "TextEdit/Settings/WrapLines",
-          "TextEdit/Settings/Font", "TextEdit/Settings/Colors/Count",
-          "TextEdit/Settings/Colors/Color20", "TextEdit/Settings/Colors/Bold20"})
+    for (const char* key : {"Settings/FileWatch",
+                            "Settings/ShowLongTitle",
+                            "Settings/TabbedDocuments",
+                            "Settings/ShowMenuBar",
+                            "Settings/ShowStandardToolBar",
+                            "Settings/ShowFindToolBar",
+                            "Settings/ShowNavigateBar",
+                            "Settings/ShowOutputBar",
+                            "Settings/ShowStatusBar",
+                            "Settings/ShowShellPage",
+                            "Settings/ShowHistoryPage",
+                            "Settings/ActiveNavigatePage",
+                            "Settings/ActiveOutputPage",
+                            "Settings/MaxFiles",
+                            "Settings/WindowPosX",
+                            "Settings/WindowPosY",
+                            "Settings/WindowSizeCX",
+                            "Settings/WindowSizeCY",
+                            "Settings/WindowMaximized",
+                            "Settings/WindowFullScreen",
+                            "Settings/NavigateBarWidth",
+                            "Settings/OutputBarHeight",
+                            "Settings/EscToClose",
+                            "Integration/Shell/Cascaded",
+                            "Integration/Shell/Background",
+                            "TextEdit/Settings/ShowLineNumbers",
+                            "TextEdit/Settings/DefaultCodePage",
+                            "TextEdit/Settings/WrapLines",
+                            "TextEdit/Settings/Font",
+                            "TextEdit/Settings/Colors/Count",
+                            "TextEdit/Settings/Colors/Color20",
+                            "TextEdit/Settings/Colors/Bold20"})
         EXPECT_TRUE(written.contains(key)) << key;
     EXPECT_EQ(written.value("Settings/MaxFiles").toInt(), 1000);
     // The user data is written beside: an empty history and favorites file.
@@ -102,10 +124,12 @@ TEST(Startup, StoredPlacementAndMalformedSettingsFile)
     bool started = false;
     bool maximized = true;
     int width = 0;
-    RunApp({}, &messages, &started, [&](CScrivelApp& app) {
-        maximized = app.MainFrame()->isMaximized();
-        width = app.MainFrame()->width();
-    });
+    RunApp({}, &messages, &started,
+           [&](CScrivelApp& app)
+           {
+               maximized = app.MainFrame()->isMaximized();
+               width = app.MainFrame()->width();
+           });
     ASSERT_TRUE(started);
     EXPECT_FALSE(maximized);
     EXPECT_EQ(width, 640);
@@ -151,4 +175,40 @@ TEST(QtProfileStore, SectionsMapToGroupsAndRoundTrip)
     again.DeleteSection("TextEdit\\Settings");
     EXPECT_FALSE(again.HasValue("TextEdit\\Settings\\Colors", "Count"));
     EXPECT_TRUE(again.HasValue("Recent\\FileFilters", "01"));
+}
+
+TEST(Startup, MainWindowScreenshotAndSyntaxMenu)
+{
+    SEnvironment env;
+    std::vector<std::string> messages;
+    bool started = false;
+    QString extensions;
+    int nSyntaxItems = 0;
+    RunApp({}, &messages, &started,
+           [&](CScrivelApp& app)
+           {
+               CMainFrame* frame = app.MainFrame();
+               frame->showNormal();
+               frame->setGeometry(0, 0, 1000, 640);
+               QCoreApplication::processEvents();
+               // A picture of the empty window beside the test program, to look at.
+               const QString path = QCoreApplication::applicationDirPath() + "/mainframe.png";
+               EXPECT_TRUE(frame->grab().save(path)) << path.toStdString();
+
+               QMenu* syntax = frame->findChild<QMenu*>("SyntaxMenu");
+               ASSERT_NE(syntax, nullptr);
+               for (QAction* action : syntax->actions())
+               {
+                   if (action->isSeparator())
+                       continue;
+                   ++nSyntaxItems;
+                   if (action->text() == "C/C++")
+                       extensions = action->statusTip();
+               }
+               EXPECT_EQ(syntax->actions().value(0)->text(), "&None");
+               EXPECT_EQ(syntax->actions().value(0)->data().toInt(), 36800);
+           });
+    ASSERT_TRUE(started);
+    EXPECT_GT(nSyntaxItems, 20);
+    EXPECT_EQ(extensions, "Extensions:c,cc,cpp,cxx,h,hpp,hxx,hm,inl,rh,tlh,tli,xs");
 }

@@ -2,18 +2,28 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 
 #include "app/AppFolders.h"
 #include "app/AppSettings.h"
+#include "app/AppletDocTemplate.h"
 #include "app/CommandLine.h"
+#include "app/FindInFilesDoc.h"
+#include "app/HexEditDoc.h"
+#include "app/TextEditDoc.h"
 #include "app/UserData.h"
+#include "app/gui/DocumentWindows.h"
+#include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
-#include "syntax/TextEditModule.h"
+#include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
+#include "syntax/TextEditModule.h"
+#include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 #include "ui/gui/PageSetupDlg.h"
 
@@ -113,28 +123,74 @@ void CScrivelApp::LoadUserData()
 // the hex view). A text module that cannot start ends start-up.
 bool CScrivelApp::CreateModules()
 {
-    const int nLogPixelsY = primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
+    const int nLogPixelsY =
+        primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
     m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
     return m_pTextModule->Start(Profile());
 }
 
-// The text, binary and find-in-files applets with their document templates.
+// The text, binary and find-in-files applets with their document templates, the document
+// windows, and the watching of open files (whose notifications reach the windows as queued
+// calls on this thread).
 bool CScrivelApp::InitializeApplets()
 {
+    m_pWatch = std::make_unique<CFileWatchService>();
+    m_pDocManager = std::make_unique<CAppletDocManager>(GetAppSettings(), m_pWatch.get());
+    const CSyntaxParserFactory* pFactory = m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
+    const CFavoritesManager* pFavorites = m_pUserData ? &m_pUserData->GetFavorites() : nullptr;
+    m_pDocManager->AddTemplate(
+        std::make_unique<CTextEditDocTemplate>(*m_pDocManager, pFactory, pFavorites));
+    m_pDocManager->AddTemplate(std::make_unique<CHexEditDocTemplate>(*m_pDocManager));
+    m_pDocManager->AddTemplate(std::make_unique<CFindInFilesDocTemplate>(*m_pDocManager));
+    m_pDocWindows =
+        std::make_unique<CDocumentWindows>(*m_pDocManager, *this, m_pUserData.get(), pFactory);
+    CDocumentWindows* pWindows = m_pDocWindows.get();
+    m_pWatch->SetNotifyCallback([pWindows](const SFileWatchNotification& n)
+                                { pWindows->PostFileWatchNotification(n); });
+    // Changed options take effect in the open documents.
+    m_optionsContext.hooks.updateTitles = [this]
+    {
+        if (m_pDocManager)
+            m_pDocManager->UpdateTitles();
+    };
+    m_optionsContext.hooks.applyFileWatch = [this](bool)
+    {
+        if (m_pDocManager)
+            m_pDocManager->ApplyFileWatch();
+    };
+    m_optionsContext.hooks.applyTabSettings = [this](const STabOptions& tabs)
+    {
+        CAppletDocTemplate* pTemplate =
+            m_pDocManager ? m_pDocManager->GetTemplate(CAppletDoc::DocTypeText) : nullptr;
+        if (auto* pText = dynamic_cast<CTextEditDocTemplate*>(pTemplate))
+            pText->ApplyTabSettings(tabs.nTabSize, tabs.bKeepTabs);
+    };
     return true;
+}
+
+void CScrivelApp::ApplyDocumentSettings()
+{
+    if (!m_pDocManager)
+        return;
+    m_pDocManager->UpdateTitles();
+    m_pDocManager->ApplyFileWatch();
 }
 
 bool CScrivelApp::CreateMainFrame()
 {
+    // Desktops match the window to the installed desktop entry (its name and icon) by this.
+    setDesktopFileName(QStringLiteral("scrivel"));
     m_pMainFrame = std::make_unique<CMainFrame>(GetAppSettings());
-    m_pMainFrame->setAcceptDrops(true);
-    connect(m_pMainFrame.get(), &CMainFrame::HelpRequested, this, &CScrivelApp::OnHelp);
-    connect(m_pMainFrame.get(), &CMainFrame::KeyboardShortcutsRequested, this,
-            &CScrivelApp::OnKeyboardShortcuts);
-    connect(m_pMainFrame.get(), &CMainFrame::CommandLineHelpRequested, this,
-            &CScrivelApp::OnCommandLineHelp);
-    connect(m_pMainFrame.get(), &CMainFrame::AboutRequested, this, &CScrivelApp::OnAbout);
-    connect(m_pMainFrame.get(), &CMainFrame::PageSetupRequested, this, &CScrivelApp::OnPageSetup);
+    m_pMainFrame->SetApplicationTarget(this);
+    m_optionsContext.hooks.applyTabbed = [this](bool bTabbed)
+    {
+        if (m_pMainFrame)
+            m_pMainFrame->SetTabbedDocuments(bTabbed);
+    };
+    if (m_pTextModule)
+        m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
+    if (m_pDocWindows)
+        m_pDocWindows->AttachFrame(m_pMainFrame.get());
     return true;
 }
 
@@ -150,9 +206,27 @@ void CScrivelApp::PlaceMainWindow()
     m_pMainFrame->PlaceFromSettings();
 }
 
-// Each applet ends its documents; the find-in-files applet stores its last folders.
+// Each applet ends its documents (the user has been asked before the window closed); the
+// find-in-files applet stores its last folders. The watcher thread has ended when the
+// last document stopped watching.
 void CScrivelApp::EndApplets()
 {
+    if (m_pMainFrame)
+    {
+        m_pMainFrame->SetActiveRouteHook({});
+        m_pMainFrame->SetDropHook({});
+        m_pMainFrame->SetCanCloseHook({});
+    }
+    if (m_pDocManager)
+        for (const auto& pTemplate : m_pDocManager->GetTemplates())
+            pTemplate->CloseAllDocumentsBut(nullptr);
+    if (m_pWatch)
+        m_pWatch->SetNotifyCallback({});
+    if (m_pDocManager)
+        m_pDocManager->SetUi(nullptr);
+    m_pDocWindows.reset();
+    m_pDocManager.reset();
+    m_pWatch.reset();
 }
 
 // The hex edit module, then the text edit module (which saves its settings), then the
@@ -183,31 +257,47 @@ int CScrivelApp::DetectFileKind(const std::string& path)
     return ::DetectFileKind(path);
 }
 
-CAppDocument* CScrivelApp::FindOpenDocument(int, const std::string&)
+namespace
 {
-    return nullptr;
+int DocTypeOfTemplate(int nTemplate)
+{
+    return nTemplate == FileKindText ? CAppletDoc::DocTypeText : CAppletDoc::DocTypeBinary;
+}
+} // namespace
+
+CAppDocument* CScrivelApp::FindOpenDocument(int nTemplate, const std::string& path)
+{
+    CAppletDocTemplate* pTemplate =
+        m_pDocManager ? m_pDocManager->GetTemplate(DocTypeOfTemplate(nTemplate)) : nullptr;
+    return pTemplate && !path.empty() ? pTemplate->FindOpenDocument(MakeAbsolutePath(path))
+                                      : nullptr;
 }
 
 CAppDocument* CScrivelApp::OpenDocument(int nTemplate, const std::string& path)
 {
-    // The document templates register here; until a template of this kind exists the
-    // request is reported in the status bar and nothing opens.
-    if (m_pMainFrame)
+    CAppletDocTemplate* pTemplate =
+        m_pDocManager ? m_pDocManager->GetTemplate(DocTypeOfTemplate(nTemplate)) : nullptr;
+    if (!pTemplate)
+        return nullptr;
+    // Documents keep absolute paths: the title, the history and the watch name the file
+    // wherever the current folder moves.
+    return pTemplate->OpenDocumentFile(path.empty() ? path : MakeAbsolutePath(path));
+}
+
+void CScrivelApp::SetDocumentReadOnly(CAppDocument* pDocument)
+{
+    if (auto* pDoc = dynamic_cast<CAppletDoc*>(pDocument))
     {
-        const QString kind = nTemplate == FileKindText ? tr("text") : tr("binary");
-        const QString name = path.empty() ? tr("a new document") : QString::fromStdString(path);
-        m_pMainFrame->statusBar()->showMessage(tr("No %1 editor is available to open %2.").arg(kind, name));
+        pDoc->SetReadOnly(true);
+        if (m_pDocWindows)
+            m_pDocWindows->UpdateViews(*pDoc);
     }
-    return nullptr;
 }
 
-void CScrivelApp::SetDocumentReadOnly(CAppDocument*)
+bool CScrivelApp::ActivateDocument(CAppDocument* pDocument)
 {
-}
-
-bool CScrivelApp::ActivateDocument(CAppDocument*)
-{
-    return false;
+    auto* pDoc = dynamic_cast<CAppletDoc*>(pDocument);
+    return pDoc && m_pDocWindows && m_pDocWindows->ActivateDocument(*pDoc);
 }
 
 bool CScrivelApp::HelpFileExists()
@@ -227,7 +317,8 @@ void CScrivelApp::OpenHelpPage(const std::string& topic)
         ShowMessage("Help file is missing!");
         return;
     }
-    std::string page = topic.empty() ? GetHelpFilePath(Profile()) : GetHelpTopicPath(Profile(), topic);
+    std::string page =
+        topic.empty() ? GetHelpFilePath(Profile()) : GetHelpTopicPath(Profile(), topic);
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
 }
 
@@ -238,7 +329,61 @@ void CScrivelApp::ShowMessage(const std::string& text)
         m_messageHook(text);
         return;
     }
-    QMessageBox::warning(m_pMainFrame.get(), QStringLiteral("Scrivel"), QString::fromStdString(text));
+    QMessageBox::warning(m_pMainFrame.get(), QStringLiteral("Scrivel"),
+                         QString::fromStdString(text));
+}
+
+bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
+{
+    (void)state;
+    switch (nId)
+    {
+    case ID_HELP_CONTENTS:
+    case ID_HELP_KEYBOARD:
+    case ID_HELP_COMMAND_LINE:
+    case ID_APP_ABOUT:
+    case ID_FILE_PAGE_SETUP:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
+    case ID_SETTINGS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CScrivelApp::OnCommand(int nId)
+{
+    switch (nId)
+    {
+    case ID_HELP_CONTENTS:
+        OnHelp();
+        return true;
+    case ID_HELP_KEYBOARD:
+        OnKeyboardShortcuts();
+        return true;
+    case ID_HELP_COMMAND_LINE:
+        OnCommandLineHelp();
+        return true;
+    case ID_APP_ABOUT:
+        OnAbout();
+        return true;
+    case ID_FILE_PAGE_SETUP:
+        OnPageSetup();
+        return true;
+    case ID_FILE_PRINT_SETUP:
+        OnPrintSetup();
+        return true;
+    case ID_SETTINGS:
+        OnSettings();
+        return true;
+    case ID_APP_EXIT:
+        if (m_pMainFrame)
+            m_pMainFrame->close();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CScrivelApp::OnHelp()
@@ -258,10 +403,11 @@ void CScrivelApp::OnCommandLineHelp()
 
 void CScrivelApp::OnAbout()
 {
-    QMessageBox::about(m_pMainFrame.get(), tr("About Scrivel"),
-                       tr("<b>Scrivel</b> %1<br>A fast, trustworthy editor for text and for bytes.<br>"
-                          "&copy; Vantro Software")
-                           .arg(QStringLiteral(SCRIVEL_VERSION)));
+    QMessageBox::about(
+        m_pMainFrame.get(), tr("About Scrivel"),
+        tr("<b>Scrivel</b> %1<br>A fast, trustworthy editor for text and for bytes.<br>"
+           "&copy; Vantro Software")
+            .arg(QStringLiteral(SCRIVEL_VERSION)));
 }
 
 void CScrivelApp::OnPageSetup()
@@ -275,4 +421,19 @@ void CScrivelApp::OnPageSetup()
     s.m_nPageMarginTop = dlg.Top();
     s.m_nPageMarginRight = dlg.Right();
     s.m_nPageMarginBottom = dlg.Bottom();
+}
+
+void CScrivelApp::OnPrintSetup()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>();
+    QPageSetupDialog dlg(m_pPrinter.get(), m_pMainFrame.get());
+    dlg.exec();
+}
+
+void CScrivelApp::OnSettings()
+{
+    COptionsSheet sheet(GetAppSettings(), m_pTextModule.get(), m_optionsContext,
+                        m_pMainFrame.get());
+    sheet.exec();
 }

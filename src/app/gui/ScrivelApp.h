@@ -14,14 +14,20 @@
 #include <vector>
 
 #include "app/OpenFile.h"
+#include "ui/CommandTarget.h"
+#include "ui/Options.h"
 
 class CMainFrame;
 class CQtProfileStore;
 class CProfileStore;
 class CUserData;
 class CTarvoTextEditModule;
+class QPrinter;
+class CFileWatchService;
+class CAppletDocManager;
+class CDocumentWindows;
 
-class CScrivelApp : public QApplication, public CDocumentHost
+class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
     Q_OBJECT
 public:
@@ -36,9 +42,23 @@ public:
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
     CProfileStore& Profile();
     CUserData* UserData() const { return m_pUserData.get(); }
+    // The documents: their manager (templates, save all, close all) and their windows.
+    CAppletDocManager* DocumentManager() const { return m_pDocManager.get(); }
+    CDocumentWindows* DocumentWindows() const { return m_pDocWindows.get(); }
+    CFileWatchService* FileWatchService() const { return m_pWatch.get(); }
+    // After the settings changed: titles follow "ShowLongTitle", watching follows
+    // "FileWatch".
+    void ApplyDocumentSettings();
+    CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
+    // The tab options of the session and the hooks that apply changed options to open
+    // documents (connected by the document templates).
+    SOptionsContext& OptionsContext() { return m_optionsContext; }
 
     // Replaces the modal message box (tests record the texts instead).
-    void SetMessageHook(std::function<void(const std::string&)> hook) { m_messageHook = std::move(hook); }
+    void SetMessageHook(std::function<void(const std::string&)> hook)
+    {
+        m_messageHook = std::move(hook);
+    }
 
     // CDocumentHost
     int DetectFileKind(const std::string& path) override;
@@ -50,12 +70,19 @@ public:
     void ShowHelpTopic(const std::string& topic) override;
     void ShowMessage(const std::string& text) override;
 
+    // CCommandTarget: the application's own commands (help, about, page and print set-up,
+    // settings, exit). The route asks the application last.
+    bool OnUpdateCommand(int nId, SCommandState& state) override;
+    bool OnCommand(int nId) override;
+
     // Commands of the application object.
     void OnHelp();
     void OnKeyboardShortcuts();
     void OnCommandLineHelp();
     void OnAbout();
     void OnPageSetup();
+    void OnPrintSetup();
+    void OnSettings();
 
 private:
     // Start-up steps, in order.
@@ -82,7 +109,12 @@ private:
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
+    std::unique_ptr<CFileWatchService> m_pWatch;
+    std::unique_ptr<CAppletDocManager> m_pDocManager;
+    std::unique_ptr<CDocumentWindows> m_pDocWindows;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
+    SOptionsContext m_optionsContext;
     bool m_bStarted = false;
 };

@@ -36,7 +36,19 @@ CPageSetupDlg::CPageSetupDlg(int left, int top, int right, int bottom, QWidget* 
     layout->addWidget(buttons);
 }
 
-int CPageSetupDlg::Left() const { return m_pLeft->value(); }
-int CPageSetupDlg::Top() const { return m_pTop->value(); }
-int CPageSetupDlg::Right() const { return m_pRight->value(); }
-int CPageSetupDlg::Bottom() const { return m_pBottom->value(); }
+int CPageSetupDlg::Left() const
+{
+    return m_pLeft->value();
+}
+int CPageSetupDlg::Top() const
+{
+    return m_pTop->value();
+}
+int CPageSetupDlg::Right() const
+{
+    return m_pRight->value();
+}
+int CPageSetupDlg::Bottom() const
+{
+    return m_pBottom->value();
+}
