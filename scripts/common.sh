@@ -4,7 +4,7 @@ set -euo pipefail
 
 SCRIVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 SCRIVEL_PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev libpugixml-dev libgtest-dev \
-libgmock-dev libbenchmark-dev fonts-dejavu-core xvfb xauth"
+libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation2 xvfb xauth"
 
 scrivel_install_packages() {
     local missing=()

@@ -27,6 +27,12 @@ public:
     // After every change. pSource is the view whose command made the edit (may be null);
     // pContext maps positions across the edit and is null for hints without an edit.
     virtual void OnUpdate(CTextBufferView* pSource, const CUpdateContext* pContext, uint32_t dwHint, int nLine) = 0;
+    // Just before the buffer changes its text or its lines (an edit, a line-ending
+    // conversion, emptying it for a load). A view whose worker threads read the lines
+    // stops them here and waits for them.
+    virtual void OnBeforeTextChange()
+    {
+    }
     // The buffer's parser was replaced.
     virtual void OnParserChanged()
     {

@@ -43,6 +43,7 @@ CTarvoTextEditBuffer::~CTarvoTextEditBuffer() = default;
 
 void CTarvoTextEditBuffer::FreeAll()
 {
+    NotifyBeforeTextChange();
     FreeAllLines();
     ResetUndoHistory();
     m_aParseStates.clear();
@@ -142,6 +143,7 @@ bool CTarvoTextEditBuffer::ConvertLineEnds()
     const char* eol = GetLineEndString();
     const int eolLength = static_cast<int>(std::strlen(eol));
     bool bChanged = false;
+    NotifyBeforeTextChange();
     for (int i = 0; i < GetLineCount(); ++i)
     {
         CTarvoTextLineInfo& line = m_aLines[i];
@@ -176,6 +178,7 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
         nEndChar = nPos;
         return true;
     }
+    NotifyBeforeTextChange();
     const int textLength = static_cast<int>(text.size());
     uint32_t dwHint;
     if (text.find_first_of("\r\n") == std::string_view::npos)
@@ -264,6 +267,7 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
         return false;
     if (nStartLine == nEndLine && nStartChar == nEndChar)
         return true;
+    NotifyBeforeTextChange();
     uint32_t dwHint;
     CTarvoTextLineInfo& first = m_aLines[nStartLine];
     if (nStartLine == nEndLine)
@@ -411,6 +415,13 @@ void CTarvoTextEditBuffer::NotifyViews(CTextBufferView* pSource, const CUpdateCo
         if (std::find(m_aViews.begin(), m_aViews.end(), view) != m_aViews.end())
             view->OnUpdate(pSource, pContext, dwHint, nLine);
     }
+}
+
+void CTarvoTextEditBuffer::NotifyBeforeTextChange()
+{
+    const std::vector<CTextBufferView*> views = m_aViews;
+    for (CTextBufferView* view : views)
+        view->OnBeforeTextChange();
 }
 
 void CTarvoTextEditBuffer::AttachView(CTextBufferView* pView)

@@ -134,6 +134,8 @@ public:
     std::string GetRedoMenuText() const;
 
     virtual void NotifyViews(CTextBufferView* pSource, const CUpdateContext* pContext, uint32_t dwHint, int nLine);
+    // Tells every attached view that the text is about to change (OnBeforeTextChange).
+    void NotifyBeforeTextChange();
     void AttachView(CTextBufferView* pView);
     void DetachView(CTextBufferView* pView);
 
