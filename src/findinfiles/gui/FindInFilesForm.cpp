@@ -305,15 +305,16 @@ void CFindInFilesForm::Start()
     if (m_logic.m_bClearPrevious)
         pPane->Clear();
     m_nSearchPane = m_logic.m_nPane;
-    m_logic.m_bSearching = true;
     m_bTakePosted = false;
     // The worker only posts; the lines are taken here, on this thread.
-    m_search.Start(*options,
-                   [this]
-                   {
-                       QMetaObject::invokeMethod(
-                           this, [this] { TakeResults(kLinesPerTurn); }, Qt::QueuedConnection);
-                   });
+    const auto notify = [this]
+    {
+        QMetaObject::invokeMethod(
+            this, [this] { TakeResults(kLinesPerTurn); }, Qt::QueuedConnection);
+    };
+    if (!m_search.Start(*options, notify))
+        return;
+    m_logic.m_bSearching = true;
 
     if (m_hooks.showOutputBar)
         m_hooks.showOutputBar();
