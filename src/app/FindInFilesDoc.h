@@ -3,6 +3,8 @@
 // belong to its window; the document gives it a place among the documents (title, type,
 // closing with the others) and is never saved.
 
+#include <string>
+
 #include "app/AppletDocTemplate.h"
 
 class CFindInFilesDoc : public CAppletDoc
@@ -12,9 +14,12 @@ public:
         : CAppletDoc(docTemplate, DocTypeFindInFiles)
     {
     }
+    // Every new tool document takes the next number of the process: "Find in Files (1)",
+    // "Find in Files (2)" ..; numbers are not reused.
     bool OnNewDocument() override
     {
-        SetTitle("Find in Files");
+        static int s_nLastNumber = 0;
+        SetTitle("Find in Files (" + std::to_string(++s_nLastNumber) + ")");
         return true;
     }
 };

@@ -46,6 +46,12 @@ void CFindInFilesResultPane::Add(unsigned nKind, std::string path, int nLine, st
     m_texts.push_back(std::move(text));
 }
 
+void CFindInFilesResultPane::AddLine(CFindInFilesLineData record, std::string text)
+{
+    m_records.push_back(std::move(record));
+    m_texts.push_back(std::move(text));
+}
+
 void CFindInFilesResultPane::AddHeader(const std::string& searchText)
 {
     Add(CFindInFilesLineData::KindHeader, {}, -1, FormatSearchHeader(searchText));

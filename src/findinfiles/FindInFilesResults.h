@@ -37,6 +37,8 @@ public:
     void AddFile(const std::string& path);
     void AddMatch(const std::string& path, int nLine, std::string_view text);
     void AddEnd(bool bCanceled, int nMatchCount, const std::string& searchText);
+    // A line formatted elsewhere (by the searching thread), appended as it is.
+    void AddLine(CFindInFilesLineData record, std::string text);
 
     int GetCount() const { return static_cast<int>(m_records.size()); }
     const CFindInFilesLineData& GetRecord(int nIndex) const { return m_records.at(static_cast<size_t>(nIndex)); }

@@ -19,6 +19,8 @@
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
+#include "findinfiles/gui/FindInFilesApplet.h"
+#include "navigate/gui/NavigateApplet.h"
 #include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
@@ -191,6 +193,15 @@ bool CScrivelApp::CreateMainFrame()
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     if (m_pDocWindows)
         m_pDocWindows->AttachFrame(m_pMainFrame.get());
+    if (m_pDocWindows && m_pDocManager)
+    {
+        const CSyntaxParserFactory* pFactory = m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
+        m_pFindInFiles = std::make_unique<CFindInFilesApplet>(*m_pMainFrame, *m_pDocManager, *m_pDocWindows,
+                                                              *this, pFactory, Profile());
+        if (m_pUserData)
+            m_pNavigate = std::make_unique<CNavigateApplet>(*m_pMainFrame, *m_pUserData, *m_pDocWindows,
+                                                            *this, pFactory, GetAppSettings());
+    }
     return true;
 }
 
@@ -220,6 +231,11 @@ void CScrivelApp::EndApplets()
     if (m_pDocManager)
         for (const auto& pTemplate : m_pDocManager->GetTemplates())
             pTemplate->CloseAllDocumentsBut(nullptr);
+    // The find-in-files forms went with their documents, each after its search ended.
+    if (m_pFindInFiles && m_pProfile)
+        m_pFindInFiles->Save(Profile());
+    m_pFindInFiles.reset();
+    m_pNavigate.reset();
     if (m_pWatch)
         m_pWatch->SetNotifyCallback({});
     if (m_pDocManager)
@@ -335,7 +351,8 @@ void CScrivelApp::ShowMessage(const std::string& text)
 
 bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
 {
-    (void)state;
+    if (m_pFindInFiles && m_pFindInFiles->OnUpdateCommand(nId, state))
+        return true;
     switch (nId)
     {
     case ID_HELP_CONTENTS:
@@ -354,6 +371,8 @@ bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
 
 bool CScrivelApp::OnCommand(int nId)
 {
+    if (m_pFindInFiles && m_pFindInFiles->OnCommand(nId))
+        return true;
     switch (nId)
     {
     case ID_HELP_CONTENTS:

@@ -26,6 +26,8 @@ class QPrinter;
 class CFileWatchService;
 class CAppletDocManager;
 class CDocumentWindows;
+class CFindInFilesApplet;
+class CNavigateApplet;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -50,6 +52,9 @@ public:
     // "FileWatch".
     void ApplyDocumentSettings();
     CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
+    // The find-in-files tool and the navigation bar, while the main window exists.
+    CFindInFilesApplet* FindInFiles() const { return m_pFindInFiles.get(); }
+    CNavigateApplet* Navigate() const { return m_pNavigate.get(); }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
     SOptionsContext& OptionsContext() { return m_optionsContext; }
@@ -113,6 +118,8 @@ private:
     std::unique_ptr<CAppletDocManager> m_pDocManager;
     std::unique_ptr<CDocumentWindows> m_pDocWindows;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CFindInFilesApplet> m_pFindInFiles;
+    std::unique_ptr<CNavigateApplet> m_pNavigate;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
     SOptionsContext m_optionsContext;

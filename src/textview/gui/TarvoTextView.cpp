@@ -537,12 +537,13 @@ void CTarvoTextView::PaintMargin(QPainter& p, const QRect& rect, int nLine, int 
         }
         p.fillRect(rect, QBrush(m_halftone));
     }
-    if (bExists && (flags & ViewMargin) != 0 && (flags & ViewLineNumbers) != 0)
+    const int nNumber = bExists ? MarginLineNumber(nLine) : -1;
+    if (nNumber >= 0 && (flags & ViewMargin) != 0 && (flags & ViewLineNumbers) != 0)
     {
         p.setFont(m_marginFont);
         p.setPen(numberColor);
         p.drawText(numbers, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                   QString::number(nLine + 1));
+                   QString::number(nNumber));
     }
     if (!bExists)
         return;

@@ -54,6 +54,11 @@ public:
     void ScrollToRow(int nRow);
     void ScrollToColumn(int nColumn);
 
+    // The number the margin shows for a line: its own number counted from 1 here; a view
+    // whose lines stand for lines elsewhere (find-in-files results) gives theirs, and a
+    // negative number for a line that stands for none (nothing is shown).
+    virtual int MarginLineNumber(int nLine) const { return nLine + 1; }
+
     // CTextBufferView.
     void OnUpdate(CTextBufferView* pSource, const CUpdateContext* pContext, uint32_t dwHint,
                   int nLine) override;
