@@ -113,6 +113,8 @@ void CDocumentWindows::AttachFrame(CMainFrame* pFrame)
         [this](CCommandRoute& route)
         {
             m_activeTarget.m_pDoc = ActiveDocument();
+            if (m_textViewHooks.addToRoute && m_activeTarget.m_pDoc)
+                m_textViewHooks.addToRoute(route, ActiveView(), m_activeTarget.m_pDoc);
             route.Add(&m_activeTarget);
             route.Add(this);
         });
@@ -158,6 +160,19 @@ CAppletDoc* CDocumentWindows::ActiveDocument() const
         pWindow = list.isEmpty() ? nullptr : dynamic_cast<CDocChildFrame*>(list.back());
     }
     return pWindow ? pWindow->Document() : nullptr;
+}
+
+QWidget* CDocumentWindows::ActiveView() const
+{
+    if (!m_pFrame)
+        return nullptr;
+    QMdiSubWindow* pWindow = m_pFrame->MdiArea()->activeSubWindow();
+    if (!pWindow)
+    {
+        const auto list = m_pFrame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
+        pWindow = list.isEmpty() ? nullptr : list.back();
+    }
+    return pWindow ? pWindow->widget() : nullptr;
 }
 
 std::vector<QMdiSubWindow*> CDocumentWindows::FramesOf(const CAppletDoc& doc) const
@@ -223,6 +238,10 @@ void CDocumentWindows::OnDocumentClosing(CAppletDoc& doc)
         return;
     const std::vector<CDocChildFrame*> frames = it->second;
     m_frames.erase(it);
+    if (m_textViewHooks.closing)
+        for (CDocChildFrame* pChild : frames)
+            if (pChild->widget())
+                m_textViewHooks.closing(pChild->widget(), doc);
     for (CDocChildFrame* pChild : frames)
     {
         pChild->Detach();
@@ -257,7 +276,11 @@ void CDocumentWindows::UpdateViews(CAppletDoc& doc)
         if (pChild->widget() && pChild->widget()->objectName() == QStringLiteral("PlaceholderView"))
             pChild->setWidget(MakeView(doc));
         else if (pChild->widget())
+        {
+            if (m_textViewHooks.reloaded)
+                m_textViewHooks.reloaded(pChild->widget(), doc);
             pChild->widget()->update();
+        }
 }
 
 void CDocumentWindows::OnSubWindowActivated(QMdiSubWindow*)
@@ -266,6 +289,8 @@ void CDocumentWindows::OnSubWindowActivated(QMdiSubWindow*)
         return;
     CAppletDoc* pDoc = ActiveDocument();
     m_pFrame->SetActiveDocumentType(pDoc ? pDoc->GetDocType() : 0);
+    if (m_textViewHooks.activated)
+        m_textViewHooks.activated(pDoc ? ActiveView() : nullptr, pDoc);
     m_pFrame->setWindowTitle(pDoc ? Q(pDoc->GetTitle()) + QStringLiteral(" - Scrivel")
                                   : QStringLiteral("Scrivel"));
 }

@@ -18,11 +18,13 @@
 #include "app/UserData.h"
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/OptionsSheet.h"
+#include "app/gui/TextDocumentViews.h"
 #include "encoding/FileKind.h"
 #include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
 #include "syntax/TextEditModule.h"
+#include "textview/gui/TextSearchHistory.h"
 #include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 #include "ui/gui/PageSetupDlg.h"
@@ -80,6 +82,7 @@ int CScrivelApp::ExitInstance(int code)
         SaveUserData();
         m_pProfile->Flush();
     }
+    m_pTextViews = nullptr; // goes with the frame
     m_pMainFrame.reset();
     return code;
 }
@@ -126,7 +129,11 @@ bool CScrivelApp::CreateModules()
     const int nLogPixelsY =
         primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
     m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
-    return m_pTextModule->Start(Profile());
+    if (!m_pTextModule->Start(Profile()))
+        return false;
+    // The recent find and replace texts belong to the text settings.
+    CRecentSearchHistory::Instance().Load(Profile());
+    return true;
 }
 
 // The text, binary and find-in-files applets with their document templates, the document
@@ -191,7 +198,31 @@ bool CScrivelApp::CreateMainFrame()
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     if (m_pDocWindows)
         m_pDocWindows->AttachFrame(m_pMainFrame.get());
+    AttachTextViews();
     return true;
+}
+
+// The text documents get the editable view; its commands join the frame's menus.
+void CScrivelApp::AttachTextViews()
+{
+    if (!m_pDocWindows || !m_pTextModule)
+        return;
+    m_pTextViews = new CTextDocumentViews(*m_pMainFrame, CRecentSearchHistory::Instance(),
+                                          [](int margins[4])
+                                          {
+                                              const CAppSettings& s = GetAppSettings();
+                                              margins[0] = s.m_nPageMarginLeft;
+                                              margins[1] = s.m_nPageMarginTop;
+                                              margins[2] = s.m_nPageMarginRight;
+                                              margins[3] = s.m_nPageMarginBottom;
+                                          });
+    m_pTextViews->Install();
+    m_pTextViews->SetFileOpener([this](const std::string& path)
+                                { OpenFileAs(*this, path, FileKindText, false); });
+    CTextDocumentViews* pViews = m_pTextViews;
+    m_pDocWindows->SetTextViewFactory([pViews](CTextEditDoc& doc)
+                                      { return pViews->MakeView(doc); });
+    m_pDocWindows->SetTextViewHooks(pViews->MakeViewHooks());
 }
 
 bool CScrivelApp::ProcessCommandLine()
@@ -234,7 +265,10 @@ void CScrivelApp::EndApplets()
 void CScrivelApp::DestroyModules()
 {
     if (m_pTextModule && m_pProfile)
+    {
+        CRecentSearchHistory::Instance().Save(Profile());
         m_pTextModule->Stop(Profile());
+    }
     m_pTextModule.reset();
 }
 

@@ -26,6 +26,7 @@ class QPrinter;
 class CFileWatchService;
 class CAppletDocManager;
 class CDocumentWindows;
+class CTextDocumentViews;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -50,6 +51,8 @@ public:
     // "FileWatch".
     void ApplyDocumentSettings();
     CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
+    // The text documents' views in the main window (owned by the frame).
+    CTextDocumentViews* TextViews() const { return m_pTextViews; }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
     SOptionsContext& OptionsContext() { return m_optionsContext; }
@@ -94,6 +97,7 @@ private:
     bool CreateModules();
     bool InitializeApplets();
     bool CreateMainFrame();
+    void AttachTextViews();
     bool ProcessCommandLine();
     void PlaceMainWindow();
 
@@ -113,6 +117,7 @@ private:
     std::unique_ptr<CAppletDocManager> m_pDocManager;
     std::unique_ptr<CDocumentWindows> m_pDocWindows;
     std::unique_ptr<CMainFrame> m_pMainFrame;
+    CTextDocumentViews* m_pTextViews = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
     SOptionsContext m_optionsContext;
