@@ -560,12 +560,16 @@ void CDocumentWindows::RefreshHistoryMenu()
         for (const SFileRecordMenuItem& item : state.items)
         {
             // A plain text: '&' is doubled so that it shows; the first nine get a key.
+            const size_t n = m_historyTexts.size();
             std::string text;
+            if (item.bEnabled && n < 9)
+            {
+                text += '&';
+                text += std::to_string(n + 1);
+                text += ' ';
+            }
             for (char c : item.strText)
                 text += c == '&' ? std::string("&&") : std::string(1, c);
-            const size_t n = m_historyTexts.size();
-            if (item.bEnabled && n < 9)
-                text = "&" + std::to_string(n + 1) + " " + text;
             m_historyTexts.push_back(item.bEnabled ? text : std::string());
         }
     }
