@@ -229,6 +229,10 @@ void CDocumentWindows::OnDocumentCreated(CAppletDoc& doc)
     m_pFrame->MdiArea()->addSubWindow(pChild);
     pChild->showMaximized();
     m_pFrame->MdiArea()->setActiveSubWindow(pChild);
+    // While the main window is not the active window the area signals no activation; the
+    // new tab is the current document all the same (bars, panes and route follow it).
+    if (m_pFrame->MdiArea()->activeSubWindow() != pChild)
+        OnSubWindowActivated(pChild);
 }
 
 void CDocumentWindows::OnDocumentClosing(CAppletDoc& doc)
