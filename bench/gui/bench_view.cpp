@@ -74,7 +74,8 @@ public:
         if (event->type() == QEvent::Paint && !m_bSeen)
         {
             m_bSeen = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            // exit, not quit: quit would close the windows before the loop returns.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
         }
         return QObject::eventFilter(watched, event);
     }
