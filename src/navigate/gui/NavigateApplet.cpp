@@ -156,7 +156,8 @@ bool CNavigateApplet::OnCommand(int nId)
     }
     CTarvoTextView* pView =
         pDoc->GetDocType() == CAppletDoc::DocTypeText ? FindTextView(m_windows, *pDoc) : nullptr;
-    std::unique_ptr<CTextViewPlace> pPlace = pView ? std::make_unique<CTextViewPlace>(*pView) : nullptr;
+    std::unique_ptr<CTextViewPlace> pPlace =
+        pView ? std::make_unique<CTextViewPlace>(*pView) : nullptr;
     pDoc->SetFavorite(m_reopen.AddToFavorites(path, RecordTypeOf(*pDoc), pPlace.get()));
     return true;
 }
