@@ -1,6 +1,9 @@
 // The text view under the offscreen platform, in a bare window of 1600 x 1000 over a
 // loaded document with the C/C++ parser. Prints one result line per measure.
 //   bench_view open FILE      load, show, first paint, exit (timed from outside)
+//   bench_view main FILE      the whole application started with "-e FILE": the main window
+//                             (1600 x 1000) to the first paint of the document's page, then
+//                             the ordinary exit (timed from outside)
 //   bench_view paint FILE     "paint <median ms>" of 200 full repaints in the middle
 //   bench_view pagedown FILE  "pagedown <ms per step>" of 200 Page Down steps with paint
 //   bench_view jump FILE      "jump <ms>" of Ctrl+End then Ctrl+Home right after opening
@@ -8,6 +11,7 @@
 //   bench_view export FILE    "export <MB/s>" of the HTML export to a temporary file
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMainWindow>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -19,12 +23,18 @@
 #include <time.h>
 #include <vector>
 
+#include "app/TextEditDoc.h"
+#include "app/gui/DocumentWindows.h"
+#include "app/gui/ScrivelApp.h"
+#include "app/gui/TextDocumentViews.h"
 #include "encoding/TextEditBufferEx.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParserFactory.h"
 #include "syntax/SyntaxTextExport.h"
+#include "syntax/TextEditModule.h"
 #include "textview/TextExportSource.h"
 #include "textview/gui/TarvoTextView.h"
+#include "ui/gui/MainFrame.h"
 
 namespace
 {
@@ -54,6 +64,50 @@ void Paint(CTarvoTextView& view)
 {
     view.viewport()->repaint();
 }
+
+// Ends the event loop right after the first paint of the watched widget.
+class CFirstPaint : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_bSeen)
+        {
+            m_bSeen = true;
+            // exit, not quit: quit would close the windows before the loop returns.
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    bool m_bSeen = false;
+};
+
+int RunMainWindow(const char* pszFile)
+{
+    std::string args[] = {"scrivel", "-e", pszFile};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), nullptr};
+    int argc = 3;
+    CScrivelApp app(argc, argv);
+    if (!app.InitInstance())
+        return app.ExitInstance(1);
+    CTarvoTextEditView* pView = app.TextViews() ? app.TextViews()->ActiveView() : nullptr;
+    if (pView == nullptr || pView->GetBuffer() == nullptr)
+    {
+        std::fprintf(stderr, "no text view\n");
+        return app.ExitInstance(1);
+    }
+    // Coloured as C/C++, as the user would choose from the syntax menu.
+    pView->GetBuffer()->SetParser(app.TextModule()->GetFactory().FindById(4));
+    app.MainFrame()->showNormal();
+    app.MainFrame()->resize(1600, 1000);
+    CFirstPaint watch;
+    pView->viewport()->installEventFilter(&watch);
+    app.exec();
+    std::printf("main %d lines, painted %d\n", pView->GetBuffer()->GetLineCount(),
+                watch.m_bSeen ? 1 : 0);
+    app.MainFrame()->close();
+    return app.ExitInstance(watch.m_bSeen ? 0 : 1);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -64,6 +118,8 @@ int main(int argc, char** argv)
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (std::string(argv[1]) == "main")
+        return RunMainWindow(argv[2]);
     QApplication app(argc, argv);
     const std::string mode = argv[1];
     CSyntaxParserFactory factory;

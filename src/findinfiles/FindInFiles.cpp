@@ -63,19 +63,28 @@ void CFindInFiles::Search(const std::string& searchText, void* pUserValue,
         if (cancel.IsSet())
             break;
         SFileStatus status;
-        if (location.empty() || !GetFileStatus(location, status))
+        if (location.empty())
             continue;
+        if (!GetFileStatus(location, status))
+        {
+            m_callback.OnSkipped(location);
+            continue;
+        }
         if (status.type == EFileType::Folder)
         {
             CPlatformFolder folder;
             if (folder.Open(location))
                 WalkFolder(folder, location, cancel);
+            else
+                m_callback.OnSkipped(location);
         }
         else
         {
             CPlatformFile file;
             if (file.Open(location, CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
                 SearchFile(file, location, cancel);
+            else
+                m_callback.OnSkipped(location);
         }
     }
     m_callback.OnEnd(cancel.IsSet());
@@ -92,7 +101,10 @@ void CFindInFiles::WalkFolder(CPlatformFolder& open, const std::string& folder,
 
     std::vector<SFolderEntry> entries;
     if (!open.List(entries))
+    {
+        m_callback.OnSkipped(folder);
         return;
+    }
 
     // Each pattern lists the folder in turn, so an entry matched by two patterns is
     // searched twice, as the user asked for both.
@@ -119,6 +131,8 @@ void CFindInFiles::WalkFolder(CPlatformFolder& open, const std::string& folder,
                 if (file.OpenIn(open, entry,
                                 CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly))
                     SearchFile(file, prefix + entry.strName, cancel);
+                else
+                    m_callback.OnSkipped(prefix + entry.strName);
             }
         }
         start = end + 1;
@@ -131,9 +145,13 @@ void CFindInFiles::WalkFolder(CPlatformFolder& open, const std::string& folder,
         if (cancel.IsSet())
             break;
         // Opened through this folder, not by path, so that no depth is too deep.
+        if (!entry.bFolder)
+            continue;
         CPlatformFolder sub;
-        if (entry.bFolder && sub.OpenIn(open, entry.strName))
+        if (sub.OpenIn(open, entry.strName))
             WalkFolder(sub, prefix + entry.strName, cancel);
+        else
+            m_callback.OnSkipped(prefix + entry.strName);
     }
 }
 

@@ -43,6 +43,10 @@ public:
     // removed, the closing line feed kept (the last line of a file may have none).
     virtual void OnLine(const std::string& path, int nLine, std::string_view text) = 0;
     virtual void OnEnd(bool bCanceled) = 0;
+    // A location, file or folder that was met but could not be read (missing, no access,
+    // a FIFO, socket or device, a link that leads nowhere or in a circle); the search goes
+    // on without it. A folder link that is deliberately not walked into is not reported.
+    virtual void OnSkipped(const std::string& path) { (void)path; }
 };
 
 class CFindInFiles

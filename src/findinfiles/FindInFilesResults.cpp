@@ -30,6 +30,11 @@ std::string FormatSearchEnd(bool bCanceled, int nMatchCount, const std::string& 
     return std::to_string(nMatchCount) + " occurrence(s) have been found.\n";
 }
 
+std::string FormatSkippedNote(int nSkipped)
+{
+    return std::to_string(nSkipped) + " files or folders could not be read.\n";
+}
+
 void CFindInFilesResultPane::Clear()
 {
     m_records.clear();

@@ -28,6 +28,9 @@ std::string FormatSearchHeader(const std::string& searchText);
 std::string FormatFileLine(const std::string& path);
 std::string FormatMatchLine(int nLine, std::string_view text);
 std::string FormatSearchEnd(bool bCanceled, int nMatchCount, const std::string& searchText);
+// The note that follows the summary of a finished search that could not read some of the
+// files or folders it met.
+std::string FormatSkippedNote(int nSkipped);
 
 class CFindInFilesResultPane
 {

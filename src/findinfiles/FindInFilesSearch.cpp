@@ -13,6 +13,7 @@ bool CFindInFilesSearch::Start(const CFindInFilesOptions& options, NotifyFn noti
     m_notify = std::move(notify);
     m_strSearch = options.m_strSearch;
     m_nMatchCount.store(0, std::memory_order_relaxed);
+    m_nSkippedCount.store(0, std::memory_order_relaxed);
     m_bCanceled.store(false, std::memory_order_relaxed);
     m_bFinished.store(false, std::memory_order_release);
     {
@@ -120,4 +121,9 @@ void CFindInFilesSearch::OnEnd(bool bCanceled)
     m_bFinished.store(true, std::memory_order_release);
     Push(CFindInFilesLineData::KindSummary, nullptr, -1,
          FormatSearchEnd(bCanceled, GetMatchCount(), m_strSearch));
+}
+
+void CFindInFilesSearch::OnSkipped(const std::string&)
+{
+    m_nSkippedCount.fetch_add(1, std::memory_order_relaxed);
 }

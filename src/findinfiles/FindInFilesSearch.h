@@ -62,12 +62,16 @@ public:
 
     int GetMatchCount() const { return m_nMatchCount.load(std::memory_order_relaxed); }
     bool WasCanceled() const { return m_bCanceled.load(std::memory_order_relaxed); }
+    // Files and folders the search met but could not read (counted as the engine reports
+    // them; a file matched by two patterns of the file types counts twice).
+    int GetSkippedCount() const { return m_nSkippedCount.load(std::memory_order_relaxed); }
 
 private:
     void OnBegin() override;
     void OnFile(const std::string& path) override;
     void OnLine(const std::string& path, int nLine, std::string_view text) override;
     void OnEnd(bool bCanceled) override;
+    void OnSkipped(const std::string& path) override;
     void Push(unsigned nKind, const std::string* pPath, int nLine, std::string text);
     void Run(CFindInFilesOptions options);
 
@@ -76,6 +80,7 @@ private:
     NotifyFn m_notify;
     std::string m_strSearch;
     std::atomic<int> m_nMatchCount{0};
+    std::atomic<int> m_nSkippedCount{0};
     std::atomic<bool> m_bCanceled{false};
     std::atomic<bool> m_bFinished{false};
 

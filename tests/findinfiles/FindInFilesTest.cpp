@@ -17,6 +17,7 @@
 #include "findinfiles/FindInFilesResults.h"
 #include "platform/CancelEvent.h"
 #include "platform/FolderList.h"
+#include "../RunUnprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -29,6 +30,7 @@ public:
     std::string search;
     CFindInFilesResultPane pane;
     std::vector<std::string> events;
+    std::vector<std::string> skipped; // file names, in the order met
     int matches = 0;
     std::function<void(int)> onLine;
 
@@ -54,6 +56,10 @@ public:
     {
         events.push_back(bCanceled ? "end canceled" : "end");
         pane.AddEnd(bCanceled, matches, search);
+    }
+    void OnSkipped(const std::string& path) override
+    {
+        skipped.push_back(fs::path(path).filename().string());
     }
 };
 
@@ -239,6 +245,36 @@ TEST_F(FindInFilesTest, FifosSocketsAndDevicesAreSkippedWithoutBlocking)
     EXPECT_TRUE(bFinished);
     EXPECT_EQ(r.matches, 2);
     EXPECT_EQ(r.events.back(), "end");
+    // Each one is reported as skipped: the entries of the tree in walk order, then the
+    // locations.
+    const std::vector<std::string> skipped = {"device.txt", "pipe.txt", "sock.txt", "deeper.txt",
+                                              "pipe.txt",   "null",     "sock.txt"};
+    EXPECT_EQ(r.skipped, skipped);
+}
+
+// A folder without access, a link that leads to itself and a location that no longer exists
+// are reported and passed over; a folder link, which is not walked by design, is not.
+TEST_F(FindInFilesTest, UnreadableFoldersLinkLoopsAndMissingLocationsAreReportedAsSkipped)
+{
+    Write("a.txt", "hit\n");
+    Write("locked/b.txt", "hit\n");
+    Write("open/c.txt", "hit\n");
+    fs::create_symlink("loop.txt", root / "loop.txt");
+    fs::create_directory_symlink(root / "open", root / "openlink");
+    fs::permissions(root, fs::perms::all);
+    fs::permissions(root / "locked", fs::perms::none);
+    const int nResult = RunUnprivileged(
+        [&]
+        {
+            const CRecorder r =
+                Run("hit", kCase | kSub, "*.*", {root.string(), (root / "missing").string()});
+            const std::vector<std::string> expected = {"loop.txt", "locked", "missing"};
+            if (r.matches != 2)
+                return 1;
+            return r.skipped == expected ? 0 : 2;
+        });
+    fs::permissions(root / "locked", fs::perms::owner_all);
+    EXPECT_EQ(nResult, 0);
 }
 
 // Each subfolder is opened through its parent: a file far deeper than the longest path the

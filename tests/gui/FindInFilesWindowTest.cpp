@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -228,6 +229,30 @@ TEST_F(FindInFilesWindow, WithoutClearingANewSearchAppendsAndPreviousResultsAreS
     EXPECT_EQ(PaneTexts(1),
               (std::vector<std::string>{"Searching for \"one\" ...", m_root + "/a.c", "[1   ] one",
                                         "1 occurrence(s) have been found."}));
+}
+
+// What the search could not read is counted in a note under the unchanged summary; a
+// search that read everything has none.
+TEST_F(FindInFilesWindow, ASearchThatSkippedEntriesNotesHowManyAfterItsSummary)
+{
+    Write("a.c", "alpha\n");
+    ASSERT_EQ(mkfifo((m_root + "/pipe.c").c_str(), 0600), 0);
+    std::filesystem::create_symlink("loop.c", m_root + "/loop.c");
+    CFindInFilesForm* pForm = NewForm();
+    AddFolder(pForm, m_root);
+    Search(pForm, "alpha");
+    EXPECT_EQ(PaneTexts(), (std::vector<std::string>{"Searching for \"alpha\" ...", m_root + "/a.c",
+                                                     "[1   ] alpha", "1 occurrence(s) have been found.",
+                                                     "2 files or folders could not be read."}));
+    // The note opens nothing and is no location for a search in the results.
+    CFindInFilesWnd* pPane = Bar()->Pane(0);
+    EXPECT_FALSE(pPane->Results().OpensFile(4));
+
+    std::filesystem::remove(m_root + "/pipe.c");
+    std::filesystem::remove(m_root + "/loop.c");
+    Search(pForm, "alpha");
+    EXPECT_EQ(PaneTexts().back(), "1 occurrence(s) have been found.");
+    EXPECT_EQ(PaneTexts().size(), 4u);
 }
 
 TEST_F(FindInFilesWindow, StopAndClosingWhileSearchingCancelTheWorker)

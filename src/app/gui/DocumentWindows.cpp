@@ -1,6 +1,5 @@
 #include "app/gui/DocumentWindows.h"
 
-#include <cstdio>
 
 #include <QAction>
 #include <QApplication>
@@ -115,6 +114,8 @@ void CDocumentWindows::AttachFrame(CMainFrame* pFrame)
         [this](CCommandRoute& route)
         {
             m_activeTarget.m_pDoc = ActiveDocument();
+            if (m_textViewHooks.addToRoute && m_activeTarget.m_pDoc)
+                m_textViewHooks.addToRoute(route, ActiveView(), m_activeTarget.m_pDoc);
             route.Add(&m_activeTarget);
             route.Add(this);
         });
@@ -160,6 +161,19 @@ CAppletDoc* CDocumentWindows::ActiveDocument() const
         pWindow = list.isEmpty() ? nullptr : dynamic_cast<CDocChildFrame*>(list.back());
     }
     return pWindow ? pWindow->Document() : nullptr;
+}
+
+QWidget* CDocumentWindows::ActiveView() const
+{
+    if (!m_pFrame)
+        return nullptr;
+    QMdiSubWindow* pWindow = m_pFrame->MdiArea()->activeSubWindow();
+    if (!pWindow)
+    {
+        const auto list = m_pFrame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
+        pWindow = list.isEmpty() ? nullptr : list.back();
+    }
+    return pWindow ? pWindow->widget() : nullptr;
 }
 
 std::vector<QMdiSubWindow*> CDocumentWindows::FramesOf(const CAppletDoc& doc) const
@@ -216,6 +230,12 @@ void CDocumentWindows::OnDocumentCreated(CAppletDoc& doc)
     m_pFrame->MdiArea()->addSubWindow(pChild);
     pChild->showMaximized();
     m_pFrame->MdiArea()->setActiveSubWindow(pChild);
+    // While the main window is not the active window the area signals no activation; the
+    // new tab is the current document all the same (bars, panes and route follow it).
+    if (m_pFrame->MdiArea()->activeSubWindow() != pChild)
+        OnSubWindowActivated(pChild);
+    if (m_historyHooks.opened && !doc.GetPathName().empty())
+        m_historyHooks.opened(doc);
 }
 
 void CDocumentWindows::OnDocumentClosing(CAppletDoc& doc)
@@ -225,6 +245,10 @@ void CDocumentWindows::OnDocumentClosing(CAppletDoc& doc)
         return;
     const std::vector<CDocChildFrame*> frames = it->second;
     m_frames.erase(it);
+    if (m_textViewHooks.closing)
+        for (CDocChildFrame* pChild : frames)
+            if (pChild->widget())
+                m_textViewHooks.closing(pChild->widget(), doc);
     for (CDocChildFrame* pChild : frames)
     {
         pChild->Detach();
@@ -259,7 +283,11 @@ void CDocumentWindows::UpdateViews(CAppletDoc& doc)
         if (pChild->widget() && pChild->widget()->objectName() == QStringLiteral("PlaceholderView"))
             pChild->setWidget(MakeView(doc));
         else if (pChild->widget())
+        {
+            if (m_textViewHooks.reloaded)
+                m_textViewHooks.reloaded(pChild->widget(), doc);
             pChild->widget()->update();
+        }
 }
 
 void CDocumentWindows::OnSubWindowActivated(QMdiSubWindow*)
@@ -268,6 +296,8 @@ void CDocumentWindows::OnSubWindowActivated(QMdiSubWindow*)
         return;
     CAppletDoc* pDoc = ActiveDocument();
     m_pFrame->SetActiveDocumentType(pDoc ? pDoc->GetDocType() : 0);
+    if (m_textViewHooks.activated)
+        m_textViewHooks.activated(pDoc ? ActiveView() : nullptr, pDoc);
     m_pFrame->setWindowTitle(pDoc ? Q(pDoc->GetTitle()) + QStringLiteral(" - Scrivel")
                                   : QStringLiteral("Scrivel"));
 }
@@ -326,11 +356,18 @@ void CDocumentWindows::ShowStatus(const std::string& text)
         m_pFrame->SetStatusText(Q(text));
 }
 
-// Closed files go to the history with their kind; the views' positions join the record
-// when the views exist.
+// Closed files go to the history with their kind; the owner of the history hooks adds the
+// place of the document's view. Without them the record has no place.
 void CDocumentWindows::RecordClosedDocument(CAppletDoc& doc)
 {
-    if (!m_pUserData || doc.GetPathName().empty())
+    if (doc.GetPathName().empty())
+        return;
+    if (m_historyHooks.closed)
+    {
+        m_historyHooks.closed(doc);
+        return;
+    }
+    if (!m_pUserData)
         return;
     const int nKind = doc.GetDocType() == CAppletDoc::DocTypeText ? 1 : 2;
     m_pUserData->GetHistory().AddFileRecord(doc.GetPathName(), nKind, 0, 0, 0, 0, -1, -1, -1, -1);
@@ -537,16 +574,16 @@ void CDocumentWindows::RefreshHistoryMenu()
         for (const SFileRecordMenuItem& item : state.items)
         {
             // A plain text: '&' is doubled so that it shows; the first nine get a key.
-            std::string text;
-            for (char c : item.strText)
-                text += c == '&' ? std::string("&&") : std::string(1, c);
             const size_t n = m_historyTexts.size();
+            std::string text;
             if (item.bEnabled && n < 9)
             {
-                char prefix[16];
-                std::snprintf(prefix, sizeof(prefix), "&%zu ", n + 1);
-                text.insert(0, prefix);
+                text += '&';
+                text += std::to_string(n + 1);
+                text += ' ';
             }
+            for (char c : item.strText)
+                text += c == '&' ? std::string("&&") : std::string(1, c);
             m_historyTexts.push_back(item.bEnabled ? text : std::string());
         }
     }

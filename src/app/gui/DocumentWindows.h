@@ -42,6 +42,31 @@ struct SDocumentPrompts
     std::function<void(const std::string& text)> showError;
 };
 
+// What the owner of a kind of view does at the moments only the windows know of. Every
+// member may be empty; each receives the view widget and its document.
+struct SViewHooks
+{
+    // The route of the active document: the view's targets go before the document's.
+    std::function<void(CCommandRoute& route, QWidget* pView, CAppletDoc* pDoc)> addToRoute;
+    // The active frame changed (pView null when no document frame is active).
+    std::function<void(QWidget* pView, CAppletDoc* pDoc)> activated;
+    // The document read its file again: the view re-reads the buffer.
+    std::function<void(QWidget* pView, CAppletDoc& doc)> reloaded;
+    // The document is about to be destroyed: the view lets go of its buffer now (the
+    // widget itself is deleted later).
+    std::function<void(QWidget* pView, CAppletDoc& doc)> closing;
+};
+
+// What the history does when a document with a file opens or closes; the navigation bar
+// sets them. closed runs while the document's views still show it, so that the record can
+// take the first view's place; opened runs for a document opened now, after its view was
+// made, so that the view goes back where the history left it.
+struct SDocumentHistoryHooks
+{
+    std::function<void(CAppletDoc& doc)> closed;
+    std::function<void(CAppletDoc& doc)> opened;
+};
+
 class CDocumentWindows : public QObject, public CDocumentUi, public CCommandTarget
 {
     Q_OBJECT
@@ -69,12 +94,17 @@ public:
         m_toolViewFactory = std::move(factory);
     }
     void SetPrompts(SDocumentPrompts prompts) { m_prompts = std::move(prompts); }
+    void SetHistoryHooks(SDocumentHistoryHooks hooks) { m_historyHooks = std::move(hooks); }
+    // The hooks of the text views.
+    void SetTextViewHooks(SViewHooks hooks) { m_textViewHooks = std::move(hooks); }
 
     // The watch service's callback, on its thread: queues the notification for the
     // user-interface thread.
     void PostFileWatchNotification(const SFileWatchNotification& notification);
 
     CAppletDoc* ActiveDocument() const;
+    // The view of the active frame (the current tab while the window is not active).
+    QWidget* ActiveView() const;
     std::vector<QMdiSubWindow*> FramesOf(const CAppletDoc& doc) const;
     bool ActivateDocument(CAppletDoc& doc);
 
@@ -152,5 +182,7 @@ private:
     std::function<QWidget*(CHexEditDoc&)> m_hexViewFactory;
     std::function<QWidget*(CAppletDoc&)> m_toolViewFactory;
     SDocumentPrompts m_prompts;
+    SViewHooks m_textViewHooks;
+    SDocumentHistoryHooks m_historyHooks;
     std::vector<std::string> m_historyTexts;
 };

@@ -18,13 +18,17 @@
 #include "app/UserData.h"
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/OptionsSheet.h"
+#include "app/gui/TextDocumentViews.h"
 #include "encoding/FileKind.h"
 #include "findinfiles/gui/FindInFilesApplet.h"
+#include "findinfiles/gui/FindInFilesWnd.h"
 #include "navigate/gui/NavigateApplet.h"
+#include "navigate/gui/NavigateBar.h"
 #include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
 #include "syntax/TextEditModule.h"
+#include "textview/gui/TextSearchHistory.h"
 #include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 #include "ui/gui/PageSetupDlg.h"
@@ -82,6 +86,7 @@ int CScrivelApp::ExitInstance(int code)
         SaveUserData();
         m_pProfile->Flush();
     }
+    m_pTextViews = nullptr; // goes with the frame
     m_pMainFrame.reset();
     return code;
 }
@@ -128,7 +133,11 @@ bool CScrivelApp::CreateModules()
     const int nLogPixelsY =
         primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
     m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
-    return m_pTextModule->Start(Profile());
+    if (!m_pTextModule->Start(Profile()))
+        return false;
+    // The recent find and replace texts belong to the text settings.
+    CRecentSearchHistory::Instance().Load(Profile());
+    return true;
 }
 
 // The text, binary and find-in-files applets with their document templates, the document
@@ -193,6 +202,7 @@ bool CScrivelApp::CreateMainFrame()
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     if (m_pDocWindows)
         m_pDocWindows->AttachFrame(m_pMainFrame.get());
+    AttachTextViews();
     if (m_pDocWindows && m_pDocManager)
     {
         const CSyntaxParserFactory* pFactory = m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
@@ -202,7 +212,32 @@ bool CScrivelApp::CreateMainFrame()
             m_pNavigate = std::make_unique<CNavigateApplet>(*m_pMainFrame, *m_pUserData, *m_pDocWindows,
                                                             *this, pFactory, GetAppSettings());
     }
+    if (m_pFindInFiles && m_pFindInFiles->OutputBar())
+        m_pFindInFiles->OutputBar()->SelectPane(GetAppSettings().m_nActiveOutputPage);
     return true;
+}
+
+// The text documents get the editable view; its commands join the frame's menus.
+void CScrivelApp::AttachTextViews()
+{
+    if (!m_pDocWindows || !m_pTextModule)
+        return;
+    m_pTextViews = new CTextDocumentViews(*m_pMainFrame, CRecentSearchHistory::Instance(),
+                                          [](int margins[4])
+                                          {
+                                              const CAppSettings& s = GetAppSettings();
+                                              margins[0] = s.m_nPageMarginLeft;
+                                              margins[1] = s.m_nPageMarginTop;
+                                              margins[2] = s.m_nPageMarginRight;
+                                              margins[3] = s.m_nPageMarginBottom;
+                                          });
+    m_pTextViews->Install();
+    m_pTextViews->SetFileOpener([this](const std::string& path)
+                                { OpenFileAs(*this, path, FileKindText, false); });
+    CTextDocumentViews* pViews = m_pTextViews;
+    m_pDocWindows->SetTextViewFactory([pViews](CTextEditDoc& doc)
+                                      { return pViews->MakeView(doc); });
+    m_pDocWindows->SetTextViewHooks(pViews->MakeViewHooks());
 }
 
 bool CScrivelApp::ProcessCommandLine()
@@ -231,6 +266,7 @@ void CScrivelApp::EndApplets()
     if (m_pDocManager)
         for (const auto& pTemplate : m_pDocManager->GetTemplates())
             pTemplate->CloseAllDocumentsBut(nullptr);
+    StoreBarPages();
     // The find-in-files forms went with their documents, each after its search ended.
     if (m_pFindInFiles && m_pProfile)
         m_pFindInFiles->Save(Profile());
@@ -245,12 +281,26 @@ void CScrivelApp::EndApplets()
     m_pWatch.reset();
 }
 
+// The pages the navigation bar and the output bar show, to be shown again at the next
+// start; they are saved with the other settings.
+void CScrivelApp::StoreBarPages()
+{
+    CAppSettings& settings = GetAppSettings();
+    if (m_pNavigate && m_pNavigate->Bar())
+        settings.m_nActiveNavigatePage = m_pNavigate->Bar()->currentIndex();
+    if (m_pFindInFiles && m_pFindInFiles->OutputBar())
+        settings.m_nActiveOutputPage = m_pFindInFiles->OutputBar()->currentIndex();
+}
+
 // The hex edit module, then the text edit module (which saves its settings), then the
 // shell manager.
 void CScrivelApp::DestroyModules()
 {
     if (m_pTextModule && m_pProfile)
+    {
+        CRecentSearchHistory::Instance().Save(Profile());
         m_pTextModule->Stop(Profile());
+    }
     m_pTextModule.reset();
 }
 
@@ -353,6 +403,8 @@ bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
 {
     if (m_pFindInFiles && m_pFindInFiles->OnUpdateCommand(nId, state))
         return true;
+    if (m_pNavigate && m_pNavigate->OnUpdateCommand(nId, state))
+        return true;
     switch (nId)
     {
     case ID_HELP_CONTENTS:
@@ -372,6 +424,8 @@ bool CScrivelApp::OnUpdateCommand(int nId, SCommandState& state)
 bool CScrivelApp::OnCommand(int nId)
 {
     if (m_pFindInFiles && m_pFindInFiles->OnCommand(nId))
+        return true;
+    if (m_pNavigate && m_pNavigate->OnCommand(nId))
         return true;
     switch (nId)
     {

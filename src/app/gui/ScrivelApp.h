@@ -28,6 +28,7 @@ class CAppletDocManager;
 class CDocumentWindows;
 class CFindInFilesApplet;
 class CNavigateApplet;
+class CTextDocumentViews;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -55,6 +56,8 @@ public:
     // The find-in-files tool and the navigation bar, while the main window exists.
     CFindInFilesApplet* FindInFiles() const { return m_pFindInFiles.get(); }
     CNavigateApplet* Navigate() const { return m_pNavigate.get(); }
+    // The text documents' views in the main window (owned by the frame).
+    CTextDocumentViews* TextViews() const { return m_pTextViews; }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
     SOptionsContext& OptionsContext() { return m_optionsContext; }
@@ -99,11 +102,13 @@ private:
     bool CreateModules();
     bool InitializeApplets();
     bool CreateMainFrame();
+    void AttachTextViews();
     bool ProcessCommandLine();
     void PlaceMainWindow();
 
     // Shut-down steps, in order.
     void EndApplets();
+    void StoreBarPages();
     void DestroyModules();
     void SaveSettings();
     void SaveUserData();
@@ -120,6 +125,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CFindInFilesApplet> m_pFindInFiles;
     std::unique_ptr<CNavigateApplet> m_pNavigate;
+    CTextDocumentViews* m_pTextViews = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter; // made by the first Print Setup
     std::function<void(const std::string&)> m_messageHook;
     SOptionsContext m_optionsContext;

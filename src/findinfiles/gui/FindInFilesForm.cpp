@@ -378,6 +378,17 @@ void CFindInFilesForm::TakeResults(size_t nMax)
 
 void CFindInFilesForm::FinishSearch()
 {
+    // A search that went to its end says how much of what it met it could not read; a
+    // cancelled one keeps "Canceled." as its last line.
+    const int nSkipped = m_search.GetSkippedCount();
+    if (nSkipped > 0 && !m_search.WasCanceled())
+        if (CFindInFilesWnd* pPane = m_outputBar.Pane(m_nSearchPane))
+        {
+            std::vector<SFindInFilesResultLine> note(1);
+            note[0].record.m_nKind = CFindInFilesLineData::KindSummary;
+            note[0].strText = FormatSkippedNote(nSkipped);
+            pPane->AppendLines(note);
+        }
     m_logic.m_bSearching = false;
     ApplyEnableState();
     m_pStart->setFocus();

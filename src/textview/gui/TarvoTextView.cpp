@@ -124,6 +124,8 @@ CTarvoTextView::CTarvoTextView(QWidget* parent)
 
 CTarvoTextView::~CTarvoTextView()
 {
+    if (m_pRunningExport != nullptr)
+        m_pRunningExport->CancelAndWait();
     m_layout.CancelWrapPass();
     if (GetBuffer() != nullptr)
         GetBuffer()->DetachView(this);
@@ -131,6 +133,9 @@ CTarvoTextView::~CTarvoTextView()
 
 void CTarvoTextView::SetBuffer(CTarvoTextEditBuffer* pBuffer)
 {
+    // An export reading the old buffer stops and ends first (its dialog then closes).
+    if (m_pRunningExport != nullptr)
+        m_pRunningExport->CancelAndWait();
     if (GetBuffer() != nullptr)
         GetBuffer()->DetachView(this);
     m_layout.SetBuffer(pBuffer);

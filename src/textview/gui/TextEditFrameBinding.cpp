@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -117,10 +118,27 @@ CTextEditFrameBinding::CTextEditFrameBinding(CMainFrame& frame, ITextSearchHisto
     QComboBox* box = m_frame.FindBox(kDocTypeText);
     if (box != nullptr)
     {
-        connect(box->lineEdit(), &QLineEdit::returnPressed, this,
-                &CTextEditFrameBinding::OnFindBoxEnter);
+        // Enter is taken from the line edit before it reaches the combo box: the line edit
+        // leaves the key unaccepted, and the combo box hands it back to the line edit, so
+        // returnPressed comes twice for one key and one match would be skipped.
+        box->lineEdit()->installEventFilter(this);
         FillFindBox();
     }
+}
+
+bool CTextEditFrameBinding::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress)
+    {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+        {
+            OnFindBoxEnter();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CTextEditFrameBinding::SetActiveView(CTarvoTextEditView* pView)

@@ -36,6 +36,9 @@ public:
     // Fills the find box's list from the recent find list, keeping its text.
     void FillFindBox();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void OnFindBoxEnter();
 
