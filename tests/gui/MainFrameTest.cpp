@@ -118,6 +118,9 @@ TEST_F(FrameFixture, ActionsRunThroughTheHookTargetsFirstAndFollowTheirState)
     EXPECT_FALSE(orphan->isEnabled());
     frame->RegisterCommands({{4243, "&Later", ""}});
     EXPECT_EQ(orphan->text(), "&Later");
+    // A tool button without an icon shows the menu text without its keys and mnemonic.
+    frame->RegisterCommands({{4244, "Cu&t && Keep\tCtrl+X", "Ctrl+X"}});
+    EXPECT_EQ(frame->CommandAction(4244)->iconText(), "Cut & Keep");
     frame->SetApplicationTarget(nullptr);
 }
 

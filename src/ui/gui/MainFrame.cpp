@@ -201,9 +201,24 @@ void CMainFrame::RegisterCommands(const std::vector<SCommandInfo>& commands)
     }
 }
 
+namespace
+{
+// A menu text such as "Cu&t\tCtrl+X" on the action, and "Cut" for a tool button that has
+// no icon: Qt's own tool-button text would keep the keys after the tab.
+void SetActionText(QAction* pAction, const QString& text)
+{
+    pAction->setText(text);
+    QString iconText = text.section(QLatin1Char('\t'), 0, 0);
+    iconText.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    iconText.remove(QLatin1Char('&'));
+    iconText.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    pAction->setIconText(iconText);
+}
+} // namespace
+
 void CMainFrame::ApplyCommandText(QAction* pAction, const SCommandText& text)
 {
-    pAction->setText(text.strMenuText);
+    SetActionText(pAction, text.strMenuText);
     pAction->setShortcuts(QKeySequence::listFromString(text.strKeys, QKeySequence::PortableText));
 }
 
@@ -261,7 +276,7 @@ void CMainFrame::UpdateCommandStates()
         else if (auto it = m_commandText.find(nId); it != m_commandText.end())
             text = it->second.strMenuText;
         if (!text.isEmpty() && text != pAction->text())
-            pAction->setText(text);
+            SetActionText(pAction, text);
     }
 }
 
