@@ -75,6 +75,8 @@ public:
     void PostFileWatchNotification(const SFileWatchNotification& notification);
 
     CAppletDoc* ActiveDocument() const;
+    // The document window the user works in (also while the main window is inactive).
+    QMdiSubWindow* ActiveFrame() const;
     std::vector<QMdiSubWindow*> FramesOf(const CAppletDoc& doc) const;
     bool ActivateDocument(CAppletDoc& doc);
 

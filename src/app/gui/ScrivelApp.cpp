@@ -17,8 +17,10 @@
 #include "app/TextEditDoc.h"
 #include "app/UserData.h"
 #include "app/gui/DocumentWindows.h"
+#include "app/gui/HexEditWindows.h"
 #include "app/gui/OptionsSheet.h"
 #include "encoding/FileKind.h"
+#include "hex/gui/HexEditModule.h"
 #include "platform/FileWatch.h"
 #include "platform/Folders.h"
 #include "platform/gui/QtProfileStore.h"
@@ -119,14 +121,19 @@ void CScrivelApp::LoadUserData()
 }
 
 // The shell manager of the navigation bar (created with the navigation bar), then the text
-// edit module (text settings, colours, fonts, parsers) and the hex edit module (created with
-// the hex view). A text module that cannot start ends start-up.
+// edit module (text settings, colours, fonts, parsers) and the hex edit module (hex
+// settings, colours, fonts, the recent-find list). A text module that cannot start ends
+// start-up.
 bool CScrivelApp::CreateModules()
 {
     const int nLogPixelsY =
         primaryScreen() ? static_cast<int>(primaryScreen()->logicalDotsPerInchY()) : 96;
     m_pTextModule = std::make_unique<CTarvoTextEditModule>(nLogPixelsY);
-    return m_pTextModule->Start(Profile());
+    if (!m_pTextModule->Start(Profile()))
+        return false;
+    m_pHexModule = std::make_unique<CTarvoHexEditModule>();
+    m_pHexModule->Start(Profile());
+    return true;
 }
 
 // The text, binary and find-in-files applets with their document templates, the document
@@ -140,7 +147,8 @@ bool CScrivelApp::InitializeApplets()
     const CFavoritesManager* pFavorites = m_pUserData ? &m_pUserData->GetFavorites() : nullptr;
     m_pDocManager->AddTemplate(
         std::make_unique<CTextEditDocTemplate>(*m_pDocManager, pFactory, pFavorites));
-    m_pDocManager->AddTemplate(std::make_unique<CHexEditDocTemplate>(*m_pDocManager));
+    m_pDocManager->AddTemplate(
+        std::make_unique<CHexEditDocTemplate>(*m_pDocManager, m_pHexModule.get()));
     m_pDocManager->AddTemplate(std::make_unique<CFindInFilesDocTemplate>(*m_pDocManager));
     m_pDocWindows =
         std::make_unique<CDocumentWindows>(*m_pDocManager, *this, m_pUserData.get(), pFactory);
@@ -191,6 +199,9 @@ bool CScrivelApp::CreateMainFrame()
         m_pMainFrame->BuildSyntaxMenu(m_pTextModule->GetFactory());
     if (m_pDocWindows)
         m_pDocWindows->AttachFrame(m_pMainFrame.get());
+    if (m_pDocWindows && m_pHexModule)
+        m_pHexWindows = std::make_unique<CHexEditWindows>(*m_pHexModule, *m_pDocWindows,
+                                                          *m_pMainFrame, m_optionsContext);
     return true;
 }
 
@@ -224,6 +235,7 @@ void CScrivelApp::EndApplets()
         m_pWatch->SetNotifyCallback({});
     if (m_pDocManager)
         m_pDocManager->SetUi(nullptr);
+    m_pHexWindows.reset();
     m_pDocWindows.reset();
     m_pDocManager.reset();
     m_pWatch.reset();
@@ -233,6 +245,9 @@ void CScrivelApp::EndApplets()
 // shell manager.
 void CScrivelApp::DestroyModules()
 {
+    if (m_pHexModule && m_pProfile)
+        m_pHexModule->Stop(Profile());
+    m_pHexModule.reset();
     if (m_pTextModule && m_pProfile)
         m_pTextModule->Stop(Profile());
     m_pTextModule.reset();

@@ -26,6 +26,8 @@ class QPrinter;
 class CFileWatchService;
 class CAppletDocManager;
 class CDocumentWindows;
+class CTarvoHexEditModule;
+class CHexEditWindows;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -50,6 +52,8 @@ public:
     // "FileWatch".
     void ApplyDocumentSettings();
     CTarvoTextEditModule* TextModule() const { return m_pTextModule.get(); }
+    CTarvoHexEditModule* HexModule() const { return m_pHexModule.get(); }
+    CHexEditWindows* HexWindows() const { return m_pHexWindows.get(); }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
     SOptionsContext& OptionsContext() { return m_optionsContext; }
@@ -109,6 +113,8 @@ private:
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
+    std::unique_ptr<CTarvoHexEditModule> m_pHexModule;
+    std::unique_ptr<CHexEditWindows> m_pHexWindows;
     std::unique_ptr<CFileWatchService> m_pWatch;
     std::unique_ptr<CAppletDocManager> m_pDocManager;
     std::unique_ptr<CDocumentWindows> m_pDocWindows;
