@@ -557,7 +557,12 @@ void CDocumentWindows::RefreshHistoryMenu()
                 text += c == '&' ? std::string("&&") : std::string(1, c);
             const size_t n = m_historyTexts.size();
             if (item.bEnabled && n < 9)
-                text = "&" + std::to_string(n + 1) + " " + text;
+            {
+                // Built by appending: GCC 12 at -O3 warns falsely about "literal" + string.
+                std::string key("&");
+                key.append(std::to_string(n + 1)).append(" ").append(text);
+                text.swap(key);
+            }
             m_historyTexts.push_back(item.bEnabled ? text : std::string());
         }
     }
