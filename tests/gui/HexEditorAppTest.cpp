@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -315,4 +316,27 @@ TEST_F(HexEditorApp, MainWindowScreenshotWithSelectionAndMatches)
             nYellow += image.pixelColor(x, y) == QColor(255, 255, 0) ? 1 : 0;
     EXPECT_GT(nYellow, 200) << shot.toStdString();
     EXPECT_EQ(Frame()->PaneText(3), "");
+}
+
+TEST(HexEditorStartup, AFileOpenedFromTheCommandLineShowsTheHexBarsAndPanes)
+{
+    QTemporaryDir home;
+    ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit().constData(), 1);
+    ::setenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit().constData(), 1);
+    const std::string path = home.path().toStdString() + "/plain.txt";
+    std::ofstream(path) << "text, shown as bytes";
+    std::vector<std::string> args = {"scrivel", "-e", "-t:hex", path};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    int argc = static_cast<int>(argv.size());
+    CScrivelApp app(argc, argv.data());
+    app.SetMessageHook([](const std::string&) {});
+    ASSERT_TRUE(app.InitInstance());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app.MainFrame()->ActiveDocumentType(), kDocTypeBinary);
+    EXPECT_EQ(app.MainFrame()->PaneText(4), "OVR");
+    app.MainFrame()->close();
+    app.ExitInstance(0);
 }

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTimer>
 
 #include <string>
 
@@ -103,6 +104,18 @@ QWidget* CHexEditWindows::MakeView(CHexEditDoc& doc)
                     m_frame.RequestCommandStateUpdate();
                 }
             });
+    // A document opened before the main window shows (from the command line) activates
+    // its window while the area is hidden, and the area does not tell: the bars and panes
+    // follow the view once the event loop runs.
+    QTimer::singleShot(0, pView,
+                       [this, pView]
+                       {
+                           if (ActiveView() == pView)
+                           {
+                               UpdatePanes(pView);
+                               ShowHexItems();
+                           }
+                       });
     return pView;
 }
 
