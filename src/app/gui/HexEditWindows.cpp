@@ -196,8 +196,11 @@ void CHexEditWindows::ConnectFindBox()
                 if (!m_bFillingFindBox)
                     m_module.SetSearchText(text.toStdString());
             });
-    // Return is taken here: the line edit would also hand it on to the combo box, which
-    // gives it back to the line edit, and the search would run twice.
+    // Return is taken here, from whichever gets it first: the combo box has the focus and
+    // hands keys to its line edit by a direct call, and the line edit hands an unused
+    // Return back to the combo box; listening to the line edit's signal would miss the
+    // first road or search twice on the second.
+    m_pFindBox->installEventFilter(this);
     m_pFindBox->lineEdit()->installEventFilter(this);
 }
 
@@ -216,7 +219,8 @@ void CHexEditWindows::FillFindBox()
 
 bool CHexEditWindows::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (m_pFindBox && pWatched == m_pFindBox->lineEdit() && pEvent->type() == QEvent::KeyPress)
+    if (m_pFindBox && (pWatched == m_pFindBox || pWatched == m_pFindBox->lineEdit()) &&
+        pEvent->type() == QEvent::KeyPress)
     {
         const auto* pKey = static_cast<QKeyEvent*>(pEvent);
         if ((pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter) && ActiveView())
