@@ -3,7 +3,9 @@
 # opening to the first painted page, the memory then, one page repaint, Page Down, Ctrl+End;
 # typing 100,000 hex digits spread over the file, one more digit and undoing them all;
 # saving with one byte inserted at 0 against `cp`; a forward find with highlight on
-# against `grep -c -F -a`. The driver hosts the view in a plain main window of its own.
+# against `grep -c -F -a`. The viewing runs the whole program: from its open command with
+# the main window up to the first painted page of the tab; the editing, saving and finding
+# host the view in a plain main window.
 #   bench/hexview.sh CORPUS_FOLDER
 # EDIT_SECONDS (default 30) bounds the typing: when the buffer is too slow to take
 # 100,000 changes in that time, the lines say how many it took.

@@ -1,6 +1,7 @@
 // Drives the hex view in a window of 1600 x 1000 under the offscreen platform and prints
-// what bench/hexview.sh compares. The window is a plain main window holding the view (the
-// application's main frame is not part of this driver).
+// what bench/hexview.sh compares. "view" runs the whole application (its own profile in a
+// temporary home): from the open command for the file to the first painted page of its tab
+// in the main window. The other modes host the view in a plain main window.
 //   bench_hexview view FILE          open, rss, paint, pagedown, jump (ms, MiB, ms, ms, ms)
 //   bench_hexview edit FILE N SECS   typed digits, ms of one more digit, s of undoing all
 //   bench_hexview save FILE          inserts one byte at 0 and saves through the temporary file
@@ -11,7 +12,10 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "app/OpenFile.h"
+#include "app/gui/ScrivelApp.h"
 #include "hex/HexCommands.h"
 #include "hex/gui/HexEditView.h"
 #include "platform/ProfileStore.h"
+#include "ui/gui/MainFrame.h"
 
 namespace
 {
@@ -99,18 +106,49 @@ struct SHost
     }
 };
 
-int RunView(const std::string& path)
+// Sees the first paint of a widget end.
+class CPaintWatch : public QObject
 {
-    SHost host;
-    host.ShowWindow();
+public:
+    bool m_bPainted = false;
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            m_bPainted = true;
+        return QObject::eventFilter(pObject, pEvent);
+    }
+};
+
+int RunView(CScrivelApp& app, const std::string& path)
+{
+    if (!app.InitInstance())
+        return 1;
+    CMainFrame& frame = *app.MainFrame();
+    frame.showNormal();
+    frame.resize(1600, 1000);
+    QApplication::processEvents();
+
+    // The open command of the program, then the event loop until the tab's view painted.
     QElapsedTimer timer;
     timer.start();
-    if (!host.Open(path))
+    if (OpenFileAs(app, path, 2, false) == nullptr)
         return 1;
+    QMdiSubWindow* pTab = frame.MdiArea()->activeSubWindow();
+    auto* pView = pTab ? qobject_cast<CTarvoHexEditView*>(pTab->widget()) : nullptr;
+    if (pView == nullptr)
+        return 1;
+    CPaintWatch watch;
+    pView->viewport()->installEventFilter(&watch);
+    while (!watch.m_bPainted)
+        QApplication::processEvents();
     const double dOpen = Ms(timer);
-    QApplication::processEvents();
+    pView->viewport()->removeEventFilter(&watch);
     const double dRss = RssMiB();
-    CTarvoHexEditView& view = *host.pView;
+    CQuietSink sink;
+    pView->SetMessageOverride(&sink);
+    CTarvoHexEditView& view = *pView;
 
     // One page repaint in the middle of the file: the best of a few, once warm.
     view.SetTopLine(view.Controller().GetLayout().GetLineCount() / 2);
@@ -138,7 +176,7 @@ int RunView(const std::string& path)
     view.viewport()->repaint();
     const double dJump = Ms(timer);
     std::printf("%.3f %.1f %.3f %.3f %.3f\n", dOpen, dRss, dPaint, dPageDown, dJump);
-    return view.Controller().GetCaret() == host.buffer.GetLength() ? 0 : 1;
+    return view.Controller().GetCaret() == view.Buffer().GetLength() ? 0 : 1;
 }
 
 int RunEdit(const std::string& path, long nDigits, double dSeconds)
@@ -216,11 +254,24 @@ int main(int argc, char** argv)
         return 2;
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
     const std::string mode = argv[1];
     const std::string path = argv[2];
     if (mode == "view")
-        return RunView(path);
+    {
+        // A home of its own: no stored settings, and nothing written to the user's.
+        QTemporaryDir home;
+        ::setenv("HOME", home.path().toLocal8Bit().constData(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit().constData(), 1);
+        ::setenv("XDG_DATA_HOME", (home.path() + "/data").toLocal8Bit().constData(), 1);
+        int nArgc = 1;
+        CScrivelApp app(nArgc, argv);
+        const int nResult = RunView(app, path);
+        if (app.MainFrame())
+            app.MainFrame()->close();
+        app.ExitInstance(nResult);
+        return nResult;
+    }
+    QApplication app(argc, argv);
     if (mode == "edit")
         return RunEdit(path, argc > 3 ? std::atol(argv[3]) : 100000,
                        argc > 4 ? std::atof(argv[4]) : 60);

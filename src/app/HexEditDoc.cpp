@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "hex/HexEditSettings.h"
+
 CHexEditDoc::CHexEditDoc(CAppletDocTemplate& docTemplate) : CFileEditDoc(docTemplate, DocTypeBinary)
 {
     m_buffer.SetMessageSink(this);
@@ -43,6 +45,9 @@ bool CHexEditDoc::OnOpenDocument(const std::string& path)
 
 bool CHexEditDoc::OnSaveDocument(const std::string& path)
 {
+    if (const auto* pTemplate = dynamic_cast<const CHexEditDocTemplate*>(&GetTemplate()))
+        if (const CHexEditSettings* pSettings = pTemplate->GetSettings())
+            m_buffer.SetBackupFile(pSettings->m_bBackupFile);
     StopWatching();
     const bool bSaved = m_buffer.Save(path);
     if (bSaved)

@@ -8,6 +8,8 @@
 #include "hex/HexEditBuffer.h"
 #include "hex/HexHints.h"
 
+class CHexEditSettings;
+
 class CHexEditDoc : public CFileEditDoc, private CHexBufferView, private CHexMessageSink
 {
 public:
@@ -26,7 +28,8 @@ public:
     bool OnNewDocument() override;
     // The buffer tells the user why a file cannot be opened.
     bool OnOpenDocument(const std::string& path) override;
-    // The buffer tells the user why a save failed; the old file is then intact.
+    // The buffer tells the user why a save failed; the old file is then intact. A ".bak"
+    // copy of the old file is kept when the template's settings say so.
     bool OnSaveDocument(const std::string& path) override;
     // Reopens the file: the changes are dropped and the data is the file as it is now.
     bool Reload(bool bAskWhenModified) override;
@@ -46,11 +49,18 @@ private:
 class CHexEditDocTemplate : public CFileEditDocTemplate
 {
 public:
-    explicit CHexEditDocTemplate(CAppletDocManager& manager)
-        : CFileEditDocTemplate(manager, CAppletDoc::DocTypeBinary)
+    // pSettings (the hex edit module's, or null for none) outlives the template; its
+    // backup switch is read at every save.
+    explicit CHexEditDocTemplate(CAppletDocManager& manager,
+                                 const CHexEditSettings* pSettings = nullptr)
+        : CFileEditDocTemplate(manager, CAppletDoc::DocTypeBinary), m_pSettings(pSettings)
     {
     }
+    const CHexEditSettings* GetSettings() const { return m_pSettings; }
 
 protected:
     std::unique_ptr<CAppletDoc> CreateDocument() override;
+
+private:
+    const CHexEditSettings* m_pSettings;
 };

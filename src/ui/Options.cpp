@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/AppSettings.h"
+#include "hex/HexEditSettings.h"
 #include "syntax/SyntaxParser.h"
 #include "syntax/TextEditModule.h"
 
@@ -40,10 +41,22 @@ bool SameDisplay(const CTextEditSettings& a, const CTextEditSettings& b)
 }
 } // namespace
 
-bool SHexOptions::AreValidSizes(int nRowSize, int nGroupSize)
+SHexOptions SHexOptions::FromSettings(const CHexEditSettings& settings)
 {
-    return nRowSize >= kMinRowSize && nRowSize <= kMaxRowSize && nGroupSize >= kMinGroupSize &&
-           nGroupSize <= nRowSize;
+    SHexOptions options;
+    options.bShowUppercase = settings.m_bShowUppercase;
+    options.nRowSize = settings.m_nRowSize;
+    options.nGroupSize = settings.m_nGroupSize;
+    options.bBackupFile = settings.m_bBackupFile;
+    return options;
+}
+
+void SHexOptions::ToSettings(CHexEditSettings& settings) const
+{
+    settings.m_bShowUppercase = bShowUppercase;
+    settings.m_nRowSize = nRowSize;
+    settings.m_nGroupSize = nGroupSize;
+    settings.m_bBackupFile = bBackupFile;
 }
 
 const SColorItem& ColorItem(int nItem)

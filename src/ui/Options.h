@@ -12,6 +12,7 @@
 #include "syntax/TextEditSettings.h"
 
 class CAppSettings;
+class CHexEditSettings;
 class CTarvoTextEditModule;
 
 // Tab handling of text documents: kept in memory for the session.
@@ -24,20 +25,18 @@ struct STabOptions
     bool operator==(const STabOptions&) const = default;
 };
 
-// The hex editor's values the sheet edits.
+// The hex editor's values the sheet edits: a copy of the hex settings' members of the
+// same names, which also hold the rule of valid sizes (CHexEditSettings::AreValidSizes).
 struct SHexOptions
 {
-    static constexpr int kMinRowSize = 4;
-    static constexpr int kMaxRowSize = 1024;
-    static constexpr int kMinGroupSize = 2;
     bool bShowUppercase = true;
     int nRowSize = 16;
     int nGroupSize = 4;
     bool bBackupFile = false;
     bool operator==(const SHexOptions&) const = default;
 
-    // Row size 4 to 1024, group size at least 2 and not above the row size.
-    static bool AreValidSizes(int nRowSize, int nGroupSize);
+    static SHexOptions FromSettings(const CHexEditSettings& settings);
+    void ToSettings(CHexEditSettings& settings) const;
 };
 
 // The colour items of the text display page: "Background Color" sets classes 1 and 2

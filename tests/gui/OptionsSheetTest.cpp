@@ -81,7 +81,7 @@ TEST(OptionsSheet, OkAppliesAtOnceSavesAtExitAndTheNextStartReadsItBack)
             sheet.grab().save(QCoreApplication::applicationDirPath() +
                               QStringLiteral("/options-%1.png").arg(i));
         }
-            EXPECT_EQ(sheet.Page("Hex Editor"), nullptr); // no hex settings owner connected
+            Control<QSpinBox>(sheet, "Hex Editor", "RowSize")->setValue(32);
             Control<QCheckBox>(sheet, "General", "ShowLongTitle")->setChecked(true);
             Control<QCheckBox>(sheet, "General", "TabbedDocuments")->setChecked(false);
             Control<QCheckBox>(sheet, "Text Display", "ShowWhitespace")->setChecked(true);
@@ -101,6 +101,7 @@ TEST(OptionsSheet, OkAppliesAtOnceSavesAtExitAndTheNextStartReadsItBack)
         EXPECT_EQ(written.value("Settings/TabbedDocuments").toInt(), 0);
         EXPECT_EQ(written.value("TextEdit/Settings/ShowWhitespace").toInt(), 1);
         EXPECT_EQ(written.value("TextEdit/Settings/Colors/Bold12").toInt(), 1); // class 11
+        EXPECT_EQ(written.value("HexEdit/Settings/RowSize").toInt(), 32);
     }
     // The next start reads them back, and the sheet shows them.
     RunScrivel(
@@ -112,7 +113,9 @@ TEST(OptionsSheet, OkAppliesAtOnceSavesAtExitAndTheNextStartReadsItBack)
             EXPECT_TRUE(Control<QCheckBox>(sheet, "General", "ShowLongTitle")->isChecked());
             EXPECT_TRUE(Control<QCheckBox>(sheet, "Text Display", "ShowWhitespace")->isChecked());
             EXPECT_TRUE(Control<QCheckBox>(sheet, "Text Display", "Bold11")->isChecked());
+            EXPECT_EQ(Control<QSpinBox>(sheet, "Hex Editor", "RowSize")->value(), 32);
             // Put the defaults back for the other tests of this process.
+            Control<QSpinBox>(sheet, "Hex Editor", "RowSize")->setValue(16);
             Control<QCheckBox>(sheet, "General", "ShowLongTitle")->setChecked(false);
             Control<QCheckBox>(sheet, "General", "TabbedDocuments")->setChecked(true);
             sheet.accept();

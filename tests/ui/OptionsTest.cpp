@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/AppSettings.h"
+#include "hex/HexEditSettings.h"
 #include "platform/ProfileStore.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParser.h"
@@ -133,12 +134,12 @@ TEST_F(OptionsFixture, WithoutHexOwnerTheHexValuesAreNotOffered)
 
 TEST(OptionsRules, HexSizesAndFontPoints)
 {
-    EXPECT_TRUE(SHexOptions::AreValidSizes(4, 2));
-    EXPECT_TRUE(SHexOptions::AreValidSizes(1024, 1024));
-    EXPECT_FALSE(SHexOptions::AreValidSizes(3, 2));
-    EXPECT_FALSE(SHexOptions::AreValidSizes(1025, 4));
-    EXPECT_FALSE(SHexOptions::AreValidSizes(16, 1));
-    EXPECT_FALSE(SHexOptions::AreValidSizes(8, 16));
+    EXPECT_TRUE(CHexEditSettings::AreValidSizes(4, 2));
+    EXPECT_TRUE(CHexEditSettings::AreValidSizes(1024, 1024));
+    EXPECT_FALSE(CHexEditSettings::AreValidSizes(3, 2));
+    EXPECT_FALSE(CHexEditSettings::AreValidSizes(1025, 4));
+    EXPECT_FALSE(CHexEditSettings::AreValidSizes(16, 1));
+    EXPECT_FALSE(CHexEditSettings::AreValidSizes(8, 16));
 
     // 12 points at 96 dpi is 16 pixels; the stored height is negative (character height).
     EXPECT_EQ(FontHeightOfPoints(12, 96), -16);

@@ -1,6 +1,5 @@
 #include "app/gui/DocumentWindows.h"
 
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -113,6 +112,10 @@ void CDocumentWindows::AttachFrame(CMainFrame* pFrame)
     pFrame->SetActiveRouteHook(
         [this](CCommandRoute& route)
         {
+            // The active view first (it knows its own commands), then its document.
+            if (QMdiSubWindow* pWindow = ActiveFrame())
+                if (auto* pView = dynamic_cast<CCommandTarget*>(pWindow->widget()))
+                    route.Add(pView);
             m_activeTarget.m_pDoc = ActiveDocument();
             if (m_textViewHooks.addToRoute && m_activeTarget.m_pDoc)
                 m_textViewHooks.addToRoute(route, ActiveView(), m_activeTarget.m_pDoc);
@@ -148,18 +151,24 @@ void CDocumentWindows::PostFileWatchNotification(const SFileWatchNotification& n
         Qt::QueuedConnection);
 }
 
-CAppletDoc* CDocumentWindows::ActiveDocument() const
+QMdiSubWindow* CDocumentWindows::ActiveFrame() const
 {
     if (!m_pFrame)
         return nullptr;
-    auto* pWindow = dynamic_cast<CDocChildFrame*>(m_pFrame->MdiArea()->activeSubWindow());
+    QMdiSubWindow* pWindow = m_pFrame->MdiArea()->activeSubWindow();
     if (!pWindow)
     {
         // While the main window is not active the area names no active frame; the current
         // tab still is the document the user works on.
         const auto list = m_pFrame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
-        pWindow = list.isEmpty() ? nullptr : dynamic_cast<CDocChildFrame*>(list.back());
+        pWindow = list.isEmpty() ? nullptr : list.back();
     }
+    return pWindow;
+}
+
+CAppletDoc* CDocumentWindows::ActiveDocument() const
+{
+    auto* pWindow = dynamic_cast<CDocChildFrame*>(ActiveFrame());
     return pWindow ? pWindow->Document() : nullptr;
 }
 
@@ -252,6 +261,13 @@ void CDocumentWindows::OnDocumentClosing(CAppletDoc& doc)
     for (CDocChildFrame* pChild : frames)
     {
         pChild->Detach();
+        // The view goes now, not with the frame's deferred deletion: it reads the
+        // document's data, which is destroyed when this returns.
+        if (QWidget* pView = pChild->widget())
+        {
+            pChild->setWidget(nullptr);
+            delete pView;
+        }
         // A frame that is closing already (the user closed it) finishes on its own.
         if (pChild->isVisible())
             pChild->close();

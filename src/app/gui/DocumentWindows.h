@@ -105,6 +105,8 @@ public:
     CAppletDoc* ActiveDocument() const;
     // The view of the active frame (the current tab while the window is not active).
     QWidget* ActiveView() const;
+    // The document window the user works in (also while the main window is inactive).
+    QMdiSubWindow* ActiveFrame() const;
     std::vector<QMdiSubWindow*> FramesOf(const CAppletDoc& doc) const;
     bool ActivateDocument(CAppletDoc& doc);
 

@@ -5,15 +5,17 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "hex/HexEditSettings.h"
+
 CHexEditorPage::CHexEditorPage(QWidget* parent)
     : COptionsPage(parent), m_pRowSize(new QSpinBox(this)), m_pGroupSize(new QSpinBox(this)),
       m_pUppercase(new QCheckBox(tr("Show hex digits in &upper case"), this)),
       m_pBackup(new QCheckBox(tr("Keep a &backup file when saving"), this))
 {
     m_pRowSize->setObjectName(QStringLiteral("RowSize"));
-    m_pRowSize->setRange(SHexOptions::kMinRowSize, SHexOptions::kMaxRowSize);
+    m_pRowSize->setRange(CHexEditSettings::kMinRowSize, CHexEditSettings::kMaxRowSize);
     m_pGroupSize->setObjectName(QStringLiteral("GroupSize"));
-    m_pGroupSize->setRange(SHexOptions::kMinGroupSize, SHexOptions::kMaxRowSize);
+    m_pGroupSize->setRange(CHexEditSettings::kMinGroupSize, CHexEditSettings::kMaxRowSize);
     m_pUppercase->setObjectName(QStringLiteral("ShowUppercase"));
     m_pBackup->setObjectName(QStringLiteral("BackupFile"));
     auto* form = new QFormLayout;
@@ -37,12 +39,12 @@ void CHexEditorPage::Read(const SOptionsValues& v)
 
 bool CHexEditorPage::Write(SOptionsValues& v, QString& error)
 {
-    if (!SHexOptions::AreValidSizes(m_pRowSize->value(), m_pGroupSize->value()))
+    if (!CHexEditSettings::AreValidSizes(m_pRowSize->value(), m_pGroupSize->value()))
     {
         error = tr("The bytes per group must be from %1 to the bytes per row (%2 to %3).")
-                    .arg(SHexOptions::kMinGroupSize)
-                    .arg(SHexOptions::kMinRowSize)
-                    .arg(SHexOptions::kMaxRowSize);
+                    .arg(CHexEditSettings::kMinGroupSize)
+                    .arg(CHexEditSettings::kMinRowSize)
+                    .arg(CHexEditSettings::kMaxRowSize);
         m_pGroupSize->setFocus();
         return false;
     }

@@ -17,11 +17,13 @@
 #include "app/TextEditDoc.h"
 #include "app/UserData.h"
 #include "app/gui/DocumentWindows.h"
+#include "app/gui/HexEditWindows.h"
 #include "app/gui/OptionsSheet.h"
 #include "app/gui/TextDocumentViews.h"
 #include "encoding/FileKind.h"
 #include "findinfiles/gui/FindInFilesApplet.h"
 #include "findinfiles/gui/FindInFilesWnd.h"
+#include "hex/gui/HexEditModule.h"
 #include "navigate/gui/NavigateApplet.h"
 #include "navigate/gui/NavigateBar.h"
 #include "platform/FileWatch.h"
@@ -126,8 +128,9 @@ void CScrivelApp::LoadUserData()
 }
 
 // The shell manager of the navigation bar (created with the navigation bar), then the text
-// edit module (text settings, colours, fonts, parsers) and the hex edit module (created with
-// the hex view). A text module that cannot start ends start-up.
+// edit module (text settings, colours, fonts, parsers) and the hex edit module (hex
+// settings, colours, fonts, the recent-find list). A text module that cannot start ends
+// start-up.
 bool CScrivelApp::CreateModules()
 {
     const int nLogPixelsY =
@@ -137,6 +140,8 @@ bool CScrivelApp::CreateModules()
         return false;
     // The recent find and replace texts belong to the text settings.
     CRecentSearchHistory::Instance().Load(Profile());
+    m_pHexModule = std::make_unique<CTarvoHexEditModule>();
+    m_pHexModule->Start(Profile());
     return true;
 }
 
@@ -151,7 +156,8 @@ bool CScrivelApp::InitializeApplets()
     const CFavoritesManager* pFavorites = m_pUserData ? &m_pUserData->GetFavorites() : nullptr;
     m_pDocManager->AddTemplate(
         std::make_unique<CTextEditDocTemplate>(*m_pDocManager, pFactory, pFavorites));
-    m_pDocManager->AddTemplate(std::make_unique<CHexEditDocTemplate>(*m_pDocManager));
+    m_pDocManager->AddTemplate(
+        std::make_unique<CHexEditDocTemplate>(*m_pDocManager, m_pHexModule.get()));
     m_pDocManager->AddTemplate(std::make_unique<CFindInFilesDocTemplate>(*m_pDocManager));
     m_pDocWindows =
         std::make_unique<CDocumentWindows>(*m_pDocManager, *this, m_pUserData.get(), pFactory);
@@ -205,15 +211,19 @@ bool CScrivelApp::CreateMainFrame()
     AttachTextViews();
     if (m_pDocWindows && m_pDocManager)
     {
-        const CSyntaxParserFactory* pFactory = m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
-        m_pFindInFiles = std::make_unique<CFindInFilesApplet>(*m_pMainFrame, *m_pDocManager, *m_pDocWindows,
-                                                              *this, pFactory, Profile());
+        const CSyntaxParserFactory* pFactory =
+            m_pTextModule ? &m_pTextModule->GetFactory() : nullptr;
+        m_pFindInFiles = std::make_unique<CFindInFilesApplet>(
+            *m_pMainFrame, *m_pDocManager, *m_pDocWindows, *this, pFactory, Profile());
         if (m_pUserData)
-            m_pNavigate = std::make_unique<CNavigateApplet>(*m_pMainFrame, *m_pUserData, *m_pDocWindows,
-                                                            *this, pFactory, GetAppSettings());
+            m_pNavigate = std::make_unique<CNavigateApplet>(
+                *m_pMainFrame, *m_pUserData, *m_pDocWindows, *this, pFactory, GetAppSettings());
     }
     if (m_pFindInFiles && m_pFindInFiles->OutputBar())
         m_pFindInFiles->OutputBar()->SelectPane(GetAppSettings().m_nActiveOutputPage);
+    if (m_pDocWindows && m_pHexModule)
+        m_pHexWindows = std::make_unique<CHexEditWindows>(*m_pHexModule, *m_pDocWindows,
+                                                          *m_pMainFrame, m_optionsContext);
     return true;
 }
 
@@ -276,6 +286,7 @@ void CScrivelApp::EndApplets()
         m_pWatch->SetNotifyCallback({});
     if (m_pDocManager)
         m_pDocManager->SetUi(nullptr);
+    m_pHexWindows.reset();
     m_pDocWindows.reset();
     m_pDocManager.reset();
     m_pWatch.reset();
@@ -296,6 +307,9 @@ void CScrivelApp::StoreBarPages()
 // shell manager.
 void CScrivelApp::DestroyModules()
 {
+    if (m_pHexModule && m_pProfile)
+        m_pHexModule->Stop(Profile());
+    m_pHexModule.reset();
     if (m_pTextModule && m_pProfile)
     {
         CRecentSearchHistory::Instance().Save(Profile());

@@ -29,6 +29,8 @@ class CDocumentWindows;
 class CFindInFilesApplet;
 class CNavigateApplet;
 class CTextDocumentViews;
+class CTarvoHexEditModule;
+class CHexEditWindows;
 
 class CScrivelApp : public QApplication, public CDocumentHost, public CCommandTarget
 {
@@ -58,6 +60,8 @@ public:
     CNavigateApplet* Navigate() const { return m_pNavigate.get(); }
     // The text documents' views in the main window (owned by the frame).
     CTextDocumentViews* TextViews() const { return m_pTextViews; }
+    CTarvoHexEditModule* HexModule() const { return m_pHexModule.get(); }
+    CHexEditWindows* HexWindows() const { return m_pHexWindows.get(); }
     // The tab options of the session and the hooks that apply changed options to open
     // documents (connected by the document templates).
     SOptionsContext& OptionsContext() { return m_optionsContext; }
@@ -119,6 +123,8 @@ private:
     std::unique_ptr<CQtProfileStore> m_pProfile;
     std::unique_ptr<CUserData> m_pUserData;
     std::unique_ptr<CTarvoTextEditModule> m_pTextModule;
+    std::unique_ptr<CTarvoHexEditModule> m_pHexModule;
+    std::unique_ptr<CHexEditWindows> m_pHexWindows;
     std::unique_ptr<CFileWatchService> m_pWatch;
     std::unique_ptr<CAppletDocManager> m_pDocManager;
     std::unique_ptr<CDocumentWindows> m_pDocWindows;

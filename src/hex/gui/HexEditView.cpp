@@ -244,6 +244,27 @@ CTarvoHexEditView::CTarvoHexEditView(CTarvoHexEditBuffer& buffer, CTarvoHexEditM
 CTarvoHexEditView::~CTarvoHexEditView()
 {
     m_module.RemoveView(this);
+    // The buffer outlives the view: it must not keep a sink that is gone.
+    if (m_bSinkTaken)
+    {
+        m_buffer.SetMessageSink(nullptr);
+    }
+}
+
+bool CTarvoHexEditView::event(QEvent* pEvent)
+{
+    // The view's own keys come before any shortcut of the window around it, so that a key
+    // such as F3 or Del does what it does in the hex view while the view has the focus.
+    if (pEvent->type() == QEvent::ShortcutOverride)
+    {
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        if (ShortcutMap().count(pKey->keyCombination().toCombined()) != 0)
+        {
+            pEvent->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(pEvent);
 }
 
 SHexNumberFormat CTarvoHexEditView::LocaleNumberFormat()
@@ -1098,15 +1119,7 @@ bool CTarvoHexEditView::OnCommand(int nId)
         c.ToggleDecimalAddresses();
         return true;
     case kFileSave:
-        if (m_buffer.GetPath().empty())
-        {
-            SaveAs();
-        }
-        else
-        {
-            m_buffer.SetMessageSink(this);
-            c.Save(m_buffer.GetPath());
-        }
+        Save();
         return true;
     case kFileSaveAs:
         SaveAs();
@@ -1116,8 +1129,29 @@ bool CTarvoHexEditView::OnCommand(int nId)
     }
 }
 
+bool CTarvoHexEditView::Save()
+{
+    if (m_saveHandler)
+    {
+        m_pController->ResetSequences();
+        return m_saveHandler(false);
+    }
+    if (m_buffer.GetPath().empty())
+    {
+        return SaveAs();
+    }
+    m_buffer.SetMessageSink(this);
+    m_bSinkTaken = true;
+    return m_pController->Save(m_buffer.GetPath());
+}
+
 bool CTarvoHexEditView::SaveAs()
 {
+    if (m_saveHandler)
+    {
+        m_pController->ResetSequences();
+        return m_saveHandler(true);
+    }
     std::string path;
     if (m_saveAsHook)
     {
@@ -1134,6 +1168,7 @@ bool CTarvoHexEditView::SaveAs()
         return false;
     }
     m_buffer.SetMessageSink(this);
+    m_bSinkTaken = true;
     return m_pController->Save(path);
 }
 

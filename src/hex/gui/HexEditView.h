@@ -84,6 +84,8 @@ public:
     void OnFindDialog();
     void OnGoToDialog();
     bool SaveAs();
+    // Save (to the buffer's path, or Save As when it has none).
+    bool Save();
 
     // Tests and hosts: answers and paths instead of modal windows. With a sink set,
     // messages and questions go there; the Yes/No/Cancel answer comes from the hook.
@@ -93,6 +95,10 @@ public:
         m_yesNoCancelHook = std::move(hook);
     }
     void SetSaveAsHook(std::function<std::string()> hook) { m_saveAsHook = std::move(hook); }
+    // Save and Save As through the owner of the data (the document), which then shows the
+    // buffer's messages through its own sink: with a handler set the view never takes the
+    // buffer's message sink. The argument is true for Save As.
+    void SetSaveHandler(std::function<bool(bool)> handler) { m_saveHandler = std::move(handler); }
     // Runs application commands the view offers but does not handle ("Compare to...").
     void SetForeignCommandHandler(std::function<void(int)> handler)
     {
@@ -135,6 +141,7 @@ signals:
     void StatusChanged();
 
 protected:
+    bool event(QEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -182,6 +189,8 @@ private:
     CHexMessageSink* m_pMessageOverride = nullptr;
     std::function<int(const std::string&)> m_yesNoCancelHook;
     std::function<std::string()> m_saveAsHook;
+    std::function<bool(bool)> m_saveHandler;
+    bool m_bSinkTaken = false; // the buffer's messages come here since the view saved
     std::function<void(int)> m_foreignCommand;
     std::function<void(const std::string&)> m_statusHandler;
 };
