@@ -101,7 +101,15 @@ struct SHost
         pView->SetYesNoCancelHook([](const std::string&) { return 1; });
         window.setCentralWidget(pView);
         pView->setFocus();
+        // A central widget set on a shown window is shown and laid out by posted events;
+        // until they run, a repaint paints nothing and would time nothing.
+        QApplication::processEvents();
         pView->viewport()->repaint();
+        if (!pView->viewport()->isVisible() || pView->viewport()->height() < 500)
+        {
+            std::fprintf(stderr, "the view is not shown at its size\n");
+            return false;
+        }
         return true;
     }
 };

@@ -15,9 +15,13 @@
 namespace
 {
 
-// Write blocks are this size: large enough that the system calls cost little, small
-// enough that saving never allocates in proportion to the file.
-constexpr uint32_t kWriteBlock = 16384;
+// Write blocks are this size: large enough that the system calls cost little next to the
+// bytes they move, small enough that saving never allocates in proportion to the file.
+constexpr uint32_t kWriteBlock = uint32_t(1) << 20;
+// A run of file bytes at least this long is copied file to file by the platform (within
+// one file system the system moves the bytes itself); a shorter one is gathered into the
+// write block with its neighbours, so that many small pieces still make few writes.
+constexpr uint32_t kCopyDirect = kWriteBlock;
 
 // The first record block is never smaller than this, so that a run of typing grows a
 // record without reallocating.
@@ -658,27 +662,88 @@ uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t
 // ---------------------------------------------------------------------------------------
 // Writing and saving
 
-bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo)
+bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo,
+                                           int64_t nAt)
 {
-    std::vector<uint8_t> block(kWriteBlock);
-    uint32_t nPosition = nFrom;
-    while (nPosition < nTo)
+    if (nFrom >= nTo)
     {
-        const uint32_t nWant = std::min(kWriteBlock, nTo - nPosition);
-        const uint32_t nGot = ReadData(block.data(), nWant, nPosition);
-        if (nGot == 0)
-        {
-            ShowMessage(kSourceLostText);
-            return false;
-        }
-        if (!file.Write(block.data(), nGot))
-        {
-            ShowMessage(WriteErrorText(file.GetErrorNumber()));
-            return false;
-        }
-        nPosition += nGot;
+        return true;
     }
-    return true;
+    std::vector<uint8_t> block(std::min(kWriteBlock, nTo - nFrom));
+    size_t nHeld = 0;   // bytes gathered in the block
+    int64_t nOut = nAt; // where the next byte goes in the file
+    bool bOk = true;
+    auto fail = [&](const std::string& text)
+    {
+        ShowMessage(text);
+        bOk = false;
+        return false;
+    };
+    auto flush = [&]()
+    {
+        if (nHeld > 0 && !file.WriteAt(block.data(), nHeld, nOut))
+        {
+            return fail(WriteErrorText(file.GetErrorNumber()));
+        }
+        nOut += static_cast<int64_t>(nHeld);
+        nHeld = 0;
+        return true;
+    };
+    uint32_t nPosition = nFrom;
+    m_pieces.VisitFrom(
+        nFrom,
+        [&](const SHexPiece& piece, uint64_t nPieceStart)
+        {
+            uint32_t nInPiece = static_cast<uint32_t>(nPosition - nPieceStart);
+            uint32_t nTake = std::min(nTo - nPosition, piece.m_nLength - nInPiece);
+            if (piece.m_cKind == 'f' && nTake >= kCopyDirect)
+            {
+                if (!flush())
+                {
+                    return false;
+                }
+                const int64_t nCopied =
+                    file.CopyRangeFrom(m_file, int64_t(piece.m_nSource) + nInPiece, nTake, nOut);
+                if (nCopied < 0)
+                {
+                    return fail(WriteErrorText(file.GetErrorNumber()));
+                }
+                if (nCopied < nTake)
+                {
+                    return fail(kSourceLostText);
+                }
+                nOut += nCopied;
+                nPosition += nTake;
+                return nPosition < nTo;
+            }
+            while (nTake > 0)
+            {
+                const uint32_t nPart = std::min(nTake, static_cast<uint32_t>(block.size() - nHeld));
+                if (piece.m_cKind == 'm')
+                {
+                    std::memcpy(block.data() + nHeld, piece.m_pData + nInPiece, nPart);
+                }
+                else if (m_file.ReadAt(block.data() + nHeld, nPart,
+                                       int64_t(piece.m_nSource) + nInPiece) != int64_t(nPart))
+                {
+                    return fail(kSourceLostText);
+                }
+                nHeld += nPart;
+                nInPiece += nPart;
+                nTake -= nPart;
+                nPosition += nPart;
+                if (nHeld == block.size() && !flush())
+                {
+                    return false;
+                }
+            }
+            return nPosition < nTo;
+        });
+    if (bOk && nPosition < nTo)
+    {
+        return fail(kSourceLostText);
+    }
+    return bOk && flush();
 }
 
 bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, uint32_t nTo,
@@ -712,7 +777,7 @@ bool CTarvoHexEditBuffer::WriteRange(const std::string& path, uint32_t nFrom, ui
         ShowMessage(WriteErrorText(out.GetErrorNumber()));
         return false;
     }
-    if (!WriteRangeToFile(out, nFrom, nTo))
+    if (!WriteRangeToFile(out, nFrom, nTo, nOldSize))
     {
         // An appended file keeps what it held before; a new one goes.
         if (bAppend)
@@ -948,23 +1013,18 @@ bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::strin
     {
         return false;
     }
-    std::vector<uint8_t> block(kWriteBlock);
+    // Up to the end the file has when the copy reaches it, whatever its size said before.
     int64_t nPosition = 0;
     bool bOk = true;
     for (;;)
     {
-        const int64_t nRead = from.ReadAt(block.data(), block.size(), nPosition);
-        if (nRead <= 0)
+        const int64_t nCopied = to.CopyRangeFrom(from, nPosition, int64_t(1) << 30, nPosition);
+        if (nCopied <= 0)
         {
-            bOk = nRead == 0;
+            bOk = nCopied == 0;
             break;
         }
-        if (!to.Write(block.data(), static_cast<size_t>(nRead)))
-        {
-            bOk = false;
-            break;
-        }
-        nPosition += nRead;
+        nPosition += nCopied;
     }
     bOk = bOk && to.Sync();
     if (!to.Close() || !bOk)
@@ -1023,7 +1083,7 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
                     FileErrorReason(save.GetErrorNumber(), target, EReasonColumn::Write));
         return false;
     }
-    if (!WriteRangeToFile(written, 0, m_nLength))
+    if (!WriteRangeToFile(written, 0, m_nLength, 0))
     {
         return false; // the safe save removes its file
     }

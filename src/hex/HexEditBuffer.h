@@ -148,9 +148,9 @@ private:
     bool SaveThroughSafeSave(const std::string& path, const std::string& target);
     bool MakeBackup(const std::string& target, const std::string& backupName, bool bMayLink,
                     bool& bLinked);
-    // Writes data bytes [nFrom, nTo) at the file's current position; shows the message and
+    // Writes data bytes [nFrom, nTo) at offset nAt of the file; shows the message and
     // returns false on a write error or when the data cannot be read back.
-    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo);
+    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo, int64_t nAt);
     // Whether every file piece still lies within the open file.
     bool CanReadEveryPiece() const;
     void KeepOverwrittenBytes(std::vector<SOverwritten>& overwritten);

@@ -12,12 +12,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace
 {
 // The largest transfer asked of the system at once; Linux moves at most about 2 GiB per
 // call anyway, and a smaller bound keeps ssize_t arithmetic safe everywhere.
 constexpr size_t kMaxTransfer = size_t(1) << 30;
+// The block of a copy that passes through this process: large enough that the calls cost
+// little next to the bytes moved.
+constexpr int64_t kCopyBlock = int64_t(1) << 20;
+// The size of the system's pages, or a multiple of it: what the alignment of a copy is
+// measured against.
+constexpr size_t kPageAlign = 4096;
+
+#ifdef __linux__
+// Errors of copy_file_range that only say the system cannot copy between these files (other
+// file systems, a kernel or file system without it); the bytes are then copied by hand.
+bool IsCopyUnsupported(int nError)
+{
+    return nError == EXDEV || nError == EINVAL || nError == ENOSYS || nError == EOPNOTSUPP ||
+           nError == ENOTSUP || nError == EBADF;
+}
+#endif
 
 int64_t Nanoseconds(const struct timespec& time)
 {
@@ -337,6 +354,85 @@ bool CPlatformFile::Write(const void* pData, size_t nCount)
         nCount -= static_cast<size_t>(written);
     }
     return true;
+}
+
+int64_t CPlatformFile::CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffset, int64_t nCount,
+                                     int64_t nOffset)
+{
+    if (m_fd < 0 || source.m_fd < 0)
+        return Fail(EBADF), -1;
+    if (nSourceOffset < 0 || nOffset < 0 || nCount < 0 ||
+        nCount > INT64_MAX - std::max(nSourceOffset, nOffset))
+        return Fail(EINVAL), -1;
+    if (nCount == 0)
+        return 0;
+    struct stat from;
+    struct stat to;
+    if (::fstat(source.m_fd, &from) != 0 || ::fstat(m_fd, &to) != 0)
+        return Fail(errno), -1;
+    // Block by block, an overlapping copy would read bytes it has already overwritten.
+    if (from.st_dev == to.st_dev && from.st_ino == to.st_ino && nSourceOffset < nOffset + nCount &&
+        nOffset < nSourceOffset + nCount)
+        return Fail(EINVAL), -1;
+
+    int64_t nDone = 0;
+    // Where both offsets lie at the same place within a page, the system's copy moves whole
+    // pages. Elsewhere it would copy every byte at an odd alignment, which common processors
+    // do at a fraction of their speed; reading into a buffer laid out like the source and
+    // writing from one laid out like the target, with one copy between them in this
+    // process, is then faster.
+    const bool bCoAligned = (nSourceOffset - nOffset) % int64_t(kPageAlign) == 0;
+#ifdef __linux__
+    while (bCoAligned && nDone < nCount)
+    {
+        loff_t in = static_cast<loff_t>(nSourceOffset + nDone);
+        loff_t out = static_cast<loff_t>(nOffset + nDone);
+        const size_t nWant = static_cast<size_t>(std::min<int64_t>(nCount - nDone, kMaxTransfer));
+        const ssize_t copied = ::copy_file_range(source.m_fd, &in, m_fd, &out, nWant, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied < 0 && !IsCopyUnsupported(errno))
+            return Fail(errno), -1;
+        // Refused, or nothing more: the end of the source, or a file system that reports
+        // no bytes instead of an error. The copy by hand below tells these apart.
+        if (copied <= 0)
+            break;
+        nDone += copied;
+    }
+#endif
+    if (nDone == nCount)
+        return nDone;
+    // The blocks start at the offsets' places within a page, so that the system copies
+    // into and out of them at the alignment of its own pages.
+    const size_t nBlock = static_cast<size_t>(std::min(nCount - nDone, kCopyBlock));
+    const size_t nSourceAt = static_cast<size_t>(nSourceOffset + nDone) % kPageAlign;
+    const size_t nTargetAt = static_cast<size_t>(nOffset + nDone) % kPageAlign;
+    std::vector<char> readBlock(nBlock + 2 * kPageAlign);
+    std::vector<char> writeBlock(bCoAligned ? 0 : nBlock + 2 * kPageAlign);
+    auto pageStart = [](std::vector<char>& block, size_t nAt)
+    {
+        const auto address = reinterpret_cast<uintptr_t>(block.data());
+        return block.data() + (kPageAlign - address % kPageAlign) % kPageAlign + nAt;
+    };
+    char* const pRead = pageStart(readBlock, nSourceAt);
+    char* const pWrite = bCoAligned ? pRead : pageStart(writeBlock, nTargetAt);
+    while (nDone < nCount)
+    {
+        const size_t nWant = static_cast<size_t>(std::min<int64_t>(nCount - nDone, nBlock));
+        const int64_t nGot = source.ReadAt(pRead, nWant, nSourceOffset + nDone);
+        if (nGot < 0)
+            return Fail(source.m_nError), -1;
+        if (nGot == 0)
+            break;
+        if (pWrite != pRead)
+            std::memcpy(pWrite, pRead, static_cast<size_t>(nGot));
+        if (!WriteAt(pWrite, static_cast<size_t>(nGot), nOffset + nDone))
+            return -1;
+        nDone += nGot;
+        if (static_cast<size_t>(nGot) < nWant)
+            break; // ReadAt comes back short only at the end of the source
+    }
+    return nDone;
 }
 
 bool CPlatformFile::Seek(int64_t nOffset)

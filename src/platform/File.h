@@ -141,6 +141,14 @@ public:
     // error set; some of the bytes may have been written then.
     bool WriteAt(const void* pData, size_t nCount, int64_t nOffset);
     bool Write(const void* pData, size_t nCount);
+    // Copies nCount bytes of source, from nSourceOffset, to nOffset in this file; neither
+    // file's current position moves. Within one file system, with both offsets at the same
+    // place within a page, the system copies the bytes itself without passing them through
+    // this process; otherwise they are read and written in blocks of 1 MiB. The number copied, less
+    // than nCount only where the source ends first; -1 with the error set on this file (a failed
+    // read of the source included). Overlapping ranges of one file are refused with EINVAL.
+    int64_t CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffset, int64_t nCount,
+                          int64_t nOffset);
     // Sets the current position for Read and Write.
     bool Seek(int64_t nOffset);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -189,6 +190,105 @@ TEST(PlatformFile, ReadsAndWritesBeyondFourGigabytes)
     EXPECT_EQ(file.ReadAt(buffer, sizeof buffer, nFar + 100), 0);
     ASSERT_TRUE(file.SetSize(2));
     EXPECT_EQ(file.GetSize(), 2);
+}
+
+// Bytes that differ at every offset a copy could get wrong by one or by a block.
+std::vector<char> Pattern(size_t nSize, unsigned nSeed)
+{
+    std::vector<char> bytes(nSize);
+    for (size_t i = 0; i < nSize; ++i)
+        bytes[i] = static_cast<char>((i * 131 + i / 4093 + nSeed) & 0xff);
+    return bytes;
+}
+
+std::vector<char> ReadBack(CPlatformFile& file, int64_t nOffset, size_t nCount)
+{
+    std::vector<char> bytes(nCount);
+    bytes.resize(
+        static_cast<size_t>(std::max<int64_t>(0, file.ReadAt(bytes.data(), nCount, nOffset))));
+    return bytes;
+}
+
+// Copies whole and in parts at odd offsets, several blocks long, up to the end of the source
+// and across the 2 GiB boundary of a sparse file, from a source in sourceFolder to a file in
+// targetFolder: one file system takes the system's copy, two the copy by hand.
+void CheckRangeCopies(const std::string& sourceFolder, const std::string& targetFolder)
+{
+    using F = CPlatformFile;
+    CPlatformFile source;
+    CPlatformFile target;
+    ASSERT_TRUE(source.Open(sourceFolder + "/source", F::OpenReadWrite | F::OpenCreate));
+    ASSERT_TRUE(target.Open(targetFolder + "/target", F::OpenReadWrite | F::OpenCreate));
+    const std::vector<char> data = Pattern((size_t(3) << 20) + 5, 7);
+    ASSERT_TRUE(source.WriteAt(data.data(), data.size(), 0));
+    const int64_t nSize = static_cast<int64_t>(data.size());
+
+    EXPECT_EQ(target.CopyRangeFrom(source, 0, nSize, 0), nSize) << target.GetErrorText();
+    EXPECT_TRUE(ReadBack(target, 0, data.size() + 1) == data);
+    // A part, moved by an odd distance, lands between untouched bytes.
+    EXPECT_EQ(target.CopyRangeFrom(source, 1, 2000001, 3), 2000001);
+    std::vector<char> expected = data;
+    std::copy(data.begin() + 1, data.begin() + 2000002, expected.begin() + 3);
+    EXPECT_TRUE(ReadBack(target, 0, data.size()) == expected);
+    // Asking past the end copies what there is; at the end, nothing.
+    EXPECT_EQ(target.CopyRangeFrom(source, nSize - 10, 100, 0), 10);
+    EXPECT_TRUE(ReadBack(target, 0, 10) == std::vector<char>(data.end() - 10, data.end()));
+    EXPECT_EQ(target.CopyRangeFrom(source, nSize, 100, 0), 0);
+    EXPECT_EQ(target.CopyRangeFrom(source, 0, 0, 0), 0);
+
+    // Across 2 GiB, into a target beyond 2 GiB as well.
+    const int64_t nEdge = int64_t(1) << 31;
+    const std::vector<char> marks = Pattern(300000, 3);
+    ASSERT_TRUE(source.WriteAt(marks.data(), marks.size(), nEdge - 100000));
+    ASSERT_TRUE(source.SetSize(nEdge + (int64_t(1) << 20))); // a hole after the marks too
+    EXPECT_EQ(target.CopyRangeFrom(source, nEdge - 100001, 300002, nEdge + 11), 300002)
+        << target.GetErrorText();
+    const std::vector<char> back = ReadBack(target, nEdge + 11, 300002);
+    ASSERT_EQ(back.size(), 300002u);
+    EXPECT_EQ(back.front(), 0);
+    EXPECT_EQ(back.back(), 0);
+    EXPECT_TRUE(std::equal(marks.begin(), marks.end(), back.begin() + 1));
+    // The same, with both offsets at one place within a page (the system's own copy).
+    EXPECT_EQ(target.CopyRangeFrom(source, nEdge - 100000, 300000, nEdge + (int64_t(3) << 20)),
+              300000);
+    EXPECT_TRUE(ReadBack(target, nEdge + (int64_t(3) << 20), 300001) == marks);
+}
+
+TEST(PlatformFile, CopiesRangesWithinOneFileSystem)
+{
+    CFileFolder folder;
+    CheckRangeCopies(folder.Path(""), folder.Path(""));
+
+    // Within one file: apart is fine, overlapping is refused and changes nothing.
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(folder.Path("source"), CPlatformFile::OpenReadWrite));
+    EXPECT_EQ(file.CopyRangeFrom(file, 0, 10, 20), 10);
+    EXPECT_TRUE(ReadBack(file, 20, 10) == ReadBack(file, 0, 10));
+    const std::vector<char> before = ReadBack(file, 0, 40);
+    EXPECT_EQ(file.CopyRangeFrom(file, 0, 20, 10), -1);
+    EXPECT_EQ(file.GetErrorNumber(), EINVAL);
+    EXPECT_TRUE(ReadBack(file, 0, 40) == before);
+    CPlatformFile closed;
+    EXPECT_EQ(closed.CopyRangeFrom(file, 0, 1, 0), -1);
+    EXPECT_EQ(closed.GetErrorNumber(), EBADF);
+}
+
+// The system copies within one file system only; between two the bytes pass through the
+// process. A memory file system is the second one where the machine has it.
+TEST(PlatformFile, CopiesRangesBetweenFileSystemsByHand)
+{
+    CFileFolder folder;
+    struct stat memory;
+    struct stat temp;
+    if (stat("/dev/shm", &memory) != 0 || stat(folder.Path("").c_str(), &temp) != 0 ||
+        memory.st_dev == temp.st_dev || access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second file system to copy from";
+    char pattern[] = "/dev/shm/scrivel-copy-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string shm = pattern;
+    CheckRangeCopies(shm, folder.Path(""));
+    std::error_code ec;
+    std::filesystem::remove_all(shm, ec);
 }
 
 TEST(PlatformFile, FailuresCarryTheErrorNumberAndText)

@@ -573,7 +573,8 @@ void CTarvoHexEditView::paintEvent(QPaintEvent* pEvent)
     { return QPoint(static_cast<int>(nX - nScrollX), static_cast<int>(nY - nTopY)); };
 
     // The bytes of every visible line, read at once.
-    std::vector<uint8_t> bytes(static_cast<size_t>(nTo - nFrom));
+    std::vector<uint8_t>& bytes = m_paintBytes;
+    bytes.resize(static_cast<size_t>(nTo - nFrom));
     bytes.resize(m_buffer.ReadData(bytes.data(), static_cast<uint32_t>(bytes.size()),
                                    static_cast<uint32_t>(nFrom)));
 
@@ -628,9 +629,18 @@ void CTarvoHexEditView::paintEvent(QPaintEvent* pEvent)
     // addresses; each colour is drawn with one glyph run at the end.
     constexpr size_t kSelectedSlot = CHexColors::kColorCount;
     constexpr size_t kAddressSlot = kSelectedSlot + 1;
-    std::array<QList<quint32>, kAddressSlot + 1> glyphs;
-    std::array<QList<QPointF>, kAddressSlot + 1> positions;
-    std::array<QString, kAddressSlot + 1> characters; // for a font without raw glyphs
+    std::vector<QList<quint32>>& glyphs = m_runGlyphs;
+    std::vector<QList<QPointF>>& positions = m_runPositions;
+    std::vector<QString>& characters = m_runCharacters; // for a font without raw glyphs
+    glyphs.resize(kAddressSlot + 1);
+    positions.resize(kAddressSlot + 1);
+    characters.resize(kAddressSlot + 1);
+    for (size_t nSlot = 0; nSlot <= kAddressSlot; ++nSlot)
+    {
+        glyphs[nSlot].clear(); // keeps the room of the last paint
+        positions[nSlot].clear();
+        characters[nSlot].resize(0);
+    }
     const bool bRaw = m_rawFont.isValid();
     auto put = [&](size_t nSlot, char c, int64_t nX, int nBaseline)
     {

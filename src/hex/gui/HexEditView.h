@@ -11,6 +11,8 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QList>
+#include <QPointF>
 #include <QRawFont>
 
 #include <array>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hex/HexEditController.h"
 #include "hex/gui/HexEditModule.h"
@@ -180,6 +183,12 @@ private:
     QRawFont m_rawFont;
     std::array<quint32, 128> m_glyphs{};
     int m_nAscent = 12;
+    // Kept from paint to paint, so that a paint allocates nothing once the page has been
+    // painted at its size: the bytes read, and the glyphs and positions of each colour.
+    std::vector<uint8_t> m_paintBytes;
+    std::vector<QList<quint32>> m_runGlyphs;
+    std::vector<QList<QPointF>> m_runPositions;
+    std::vector<QString> m_runCharacters;
     EHexMouse m_eMouse = EHexMouse::Ignored;
     QPoint m_pressPoint;
     bool m_bDropHere = false;
