@@ -193,6 +193,18 @@ void CTarvoTextEditView::RepaintLines(int nFirst, int nLast)
     viewport()->update(QRect(0, from * lh, viewport()->width(), (to - from) * lh));
 }
 
+void CTarvoTextEditView::SetCaret(STextPosition pt)
+{
+    m_controller.SetSelection(m_controller.GetAnchor(), pt);
+    Sync();
+}
+
+void CTarvoTextEditView::SetSelection(STextPosition ptAnchor, STextPosition ptActive)
+{
+    m_controller.SetSelection(ptAnchor, ptActive);
+    Sync();
+}
+
 void CTarvoTextEditView::Sync()
 {
     CTextLayout& layout = Layout();

@@ -36,6 +36,10 @@ public:
     void SetBuffer(CTarvoTextEditBuffer* pBuffer);
     void SetDocumentPath(const std::string& path);
     CTarvoTextEditController& Controller() { return m_controller; }
+    // The caret and selection of the controller: what the next key and command act on.
+    // SetCaret keeps the anchor, as on the plain view.
+    void SetCaret(STextPosition pt) override;
+    void SetSelection(STextPosition ptAnchor, STextPosition ptActive) override;
     CTextLayoutGeometry& Geometry() { return m_geometry; }
 
     // Called after every event that may have moved the caret or changed the text.

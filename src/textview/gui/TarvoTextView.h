@@ -44,8 +44,10 @@ public:
     const QFont& TextFont() const { return m_fonts[0].font; }
 
     // Caret and selection, set by the editing commands; the view repaints what changed.
-    void SetCaret(STextPosition pt);
-    void SetSelection(STextPosition ptAnchor, STextPosition ptActive);
+    // Virtual: a view that edits keeps its caret in its controller, which these must reach,
+    // or the next key would act at the old place.
+    virtual void SetCaret(STextPosition pt);
+    virtual void SetSelection(STextPosition ptAnchor, STextPosition ptActive);
     void SetOverwrite(bool bOverwrite);
     void SetHighlightSource(CTextHighlightSource* pSource);
     // Re-reads the scroll ranges and repaints (after the editing commands changed things in
