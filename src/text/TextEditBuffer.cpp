@@ -180,6 +180,8 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
     }
     NotifyBeforeTextChange();
     const int textLength = static_cast<int>(text.size());
+    const bool bStateKnown = IsLineParseStateKnown(nLine);
+    const uint32_t stateBefore = bStateKnown ? m_aParseStates[static_cast<size_t>(nLine)] : 0;
     uint32_t dwHint;
     if (text.find_first_of("\r\n") == std::string_view::npos)
     {
@@ -250,7 +252,10 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
     CheckLines(nLine, nEndLine);
     CheckInvariants();
 
-    InvalidateParseStates(nLine);
+    if ((dwHint & HintLineCount) == 0)
+        UpdateParseStatesAfterLineEdit(nLine, bStateKnown, stateBefore);
+    else
+        InvalidateParseStates(nLine);
     const CInsertContext context({nPos, nLine}, {nEndChar, nEndLine});
     NotifyViews(pSource, &context, dwHint, nLine);
     if (!m_bModified)
@@ -268,6 +273,8 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
     if (nStartLine == nEndLine && nStartChar == nEndChar)
         return true;
     NotifyBeforeTextChange();
+    const bool bStateKnown = IsLineParseStateKnown(nStartLine);
+    const uint32_t stateBefore = bStateKnown ? m_aParseStates[static_cast<size_t>(nStartLine)] : 0;
     uint32_t dwHint;
     CTarvoTextLineInfo& first = m_aLines[nStartLine];
     if (nStartLine == nEndLine)
@@ -293,7 +300,10 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
     CheckLines(nStartLine, nStartLine);
     CheckInvariants();
 
-    InvalidateParseStates(nStartLine);
+    if ((dwHint & HintLineCount) == 0)
+        UpdateParseStatesAfterLineEdit(nStartLine, bStateKnown, stateBefore);
+    else
+        InvalidateParseStates(nStartLine);
     const CDeleteContext context({nStartChar, nStartLine}, {nEndChar, nEndLine});
     NotifyViews(pSource, &context, dwHint, nStartLine);
     if (!m_bModified)
@@ -525,6 +535,27 @@ void CTarvoTextEditBuffer::SetLineParseState(int nLine, uint32_t state)
 void CTarvoTextEditBuffer::InvalidateParseStates(int nLine)
 {
     m_nParseStatesValid = std::min(m_nParseStatesValid, std::max(nLine, 0));
+}
+
+bool CTarvoTextEditBuffer::IsLineParseStateKnown(int nLine) const
+{
+    return nLine >= 0 && nLine < m_nParseStatesValid && static_cast<size_t>(nLine) < m_aParseStates.size() &&
+           m_aParseStates[static_cast<size_t>(nLine)] != kParseStateUnknown;
+}
+
+void CTarvoTextEditBuffer::UpdateParseStatesAfterLineEdit(int nLine, bool bKnown, uint32_t before)
+{
+    // Only worth a parse when states below the line are known: typing must not make the
+    // next paint, or a jump to the end, walk the rest of the text again.
+    if (!bKnown || m_pParser == nullptr || nLine + 1 >= m_nParseStatesValid)
+    {
+        InvalidateParseStates(nLine);
+        return;
+    }
+    const uint32_t after = ParseLine(GetLineParseState(nLine - 1), nLine, nullptr, nullptr);
+    m_aParseStates[static_cast<size_t>(nLine)] = after;
+    if (after != before)
+        m_nParseStatesValid = nLine + 1;
 }
 
 // ---------------------------------------------------------------------------------------
