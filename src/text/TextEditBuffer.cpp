@@ -48,6 +48,7 @@ void CTarvoTextEditBuffer::FreeAll()
     ResetUndoHistory();
     m_aParseStates.clear();
     m_nParseStatesValid = 0;
+    m_nKeptLine = -1;
     m_bInit = false;
     m_ptLastChange = {-1, -1};
 }
@@ -513,6 +514,7 @@ uint32_t CTarvoTextEditBuffer::GetLineParseState(int nLine)
         m_aParseStates[i++] = state;
     });
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
+    CheckKeptParseStates(nLine);
     return state;
 }
 
@@ -530,11 +532,13 @@ void CTarvoTextEditBuffer::SetLineParseState(int nLine, uint32_t state)
         std::fill(m_aParseStates.begin() + m_nParseStatesValid, m_aParseStates.begin() + nLine, kParseStateUnknown);
     m_aParseStates[static_cast<size_t>(nLine)] = state;
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
+    CheckKeptParseStates(nLine);
 }
 
 void CTarvoTextEditBuffer::InvalidateParseStates(int nLine)
 {
     m_nParseStatesValid = std::min(m_nParseStatesValid, std::max(nLine, 0));
+    m_nKeptLine = -1; // lines may have moved
 }
 
 bool CTarvoTextEditBuffer::IsLineParseStateKnown(int nLine) const
@@ -545,17 +549,30 @@ bool CTarvoTextEditBuffer::IsLineParseStateKnown(int nLine) const
 
 void CTarvoTextEditBuffer::UpdateParseStatesAfterLineEdit(int nLine, bool bKnown, uint32_t before)
 {
-    // Only worth a parse when states below the line are known: typing must not make the
-    // next paint, or a jump to the end, walk the rest of the text again.
-    if (!bKnown || m_pParser == nullptr || nLine + 1 >= m_nParseStatesValid)
+    // States below a line the kept ones start after are valid only above this line now.
+    if (m_nKeptLine >= 0 && nLine > m_nKeptLine)
+        m_nKeptValid = std::min(m_nKeptValid, nLine);
+    const int valid = m_nParseStatesValid;
+    m_nParseStatesValid = std::min(m_nParseStatesValid, nLine);
+    // Typing must not make the next paint, or a jump to the end, walk the rest of the text
+    // again: when the line had a known end state and states below it are known, they wait
+    // for the line's new end state.
+    if (bKnown && m_pParser != nullptr && nLine + 1 < valid)
     {
-        InvalidateParseStates(nLine);
-        return;
+        m_nKeptLine = nLine;
+        m_dwKeptState = before;
+        m_nKeptValid = valid;
     }
-    const uint32_t after = ParseLine(GetLineParseState(nLine - 1), nLine, nullptr, nullptr);
-    m_aParseStates[static_cast<size_t>(nLine)] = after;
-    if (after != before)
-        m_nParseStatesValid = nLine + 1;
+}
+
+void CTarvoTextEditBuffer::CheckKeptParseStates(int nLine)
+{
+    if (m_nKeptLine < 0 || nLine < m_nKeptLine || m_nKeptLine >= m_nParseStatesValid)
+        return;
+    const uint32_t state = m_aParseStates[static_cast<size_t>(m_nKeptLine)];
+    if (state != kParseStateUnknown && state == m_dwKeptState)
+        m_nParseStatesValid = std::max(m_nParseStatesValid, m_nKeptValid);
+    m_nKeptLine = -1;
 }
 
 // ---------------------------------------------------------------------------------------

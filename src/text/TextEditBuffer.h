@@ -337,9 +337,17 @@ private:
     // rest are unknown. Lowering it is how an edit forgets states without touching them.
     int m_nParseStatesValid = 0;
     // After an edit inside line nLine, which ended in state `before` (known) or in an
-    // unknown one: parses the line again and keeps the states below it when its end state
-    // did not change; otherwise forgets them.
+    // unknown one: forgets the states from the line on, but remembers the states below
+    // it, which become valid again as soon as the line's end state is computed and equals
+    // `before`. Nothing is parsed here, so an edit far from anything shown costs nothing.
     void UpdateParseStatesAfterLineEdit(int nLine, bool bKnown, uint32_t before);
+    // The state of line nLine has just been computed: revives the remembered states.
+    void CheckKeptParseStates(int nLine);
+    // The line whose end state decides whether states below it are still valid (-1 =
+    // none), the state it ended in, and the count of valid states then.
+    int m_nKeptLine = -1;
+    uint32_t m_dwKeptState = 0;
+    int m_nKeptValid = 0;
     // Index of the record that begins the last group, -1 with no records. Kept so that
     // recording a group of any size costs constant time per record.
     int m_nLastGroupStart = -1;

@@ -1298,12 +1298,20 @@ SLayoutUpdate CTextLayout::OnUpdate(const CUpdateContext* pContext, uint32_t dwH
     {
         u.nFirstLine = u.nLastLine = nLine;
         // An edit inside a line changes only its band unless the lines below may look
-        // different too: when their parse states were forgotten (the line now ends in
-        // another state) or the line's rows changed under word wrap.
-        const bool bStates = (m_dwFlags & ViewHighlightSyntax) != 0 &&
-                             m_pBuffer->GetParser() != nullptr && nLine + 1 < GetLineCount() &&
-                             !m_pBuffer->IsLineParseStateKnown(nLine + 1);
-        if (bTextChanged && (bStates || m_bWordWrap))
+        // different too: when the line now ends in another parse state (the buffer then
+        // keeps no state below it), or its rows changed under word wrap. The line's end
+        // state is computed only for a line on the screen (its paint needs it anyway);
+        // an edit above the screen repaints all of it.
+        bool bBelow = m_bWordWrap;
+        if (bTextChanged && !bBelow && (m_dwFlags & ViewHighlightSyntax) != 0 &&
+            m_pBuffer->GetParser() != nullptr && nLine + 1 < GetLineCount() &&
+            nLine <= m_nTopLine + GetScreenRows())
+        {
+            if (nLine >= m_nTopLine)
+                m_pBuffer->GetLineParseState(nLine);
+            bBelow = !m_pBuffer->IsLineParseStateKnown(nLine + 1);
+        }
+        if (bTextChanged && bBelow)
             u.nLastLine = -1;
     }
     else if (dwHint == HintLineMarks)

@@ -529,7 +529,19 @@ TEST(TextEdit, EditsInsideALineKeepTheStatesBelowOnlyWhileItsEndStateHolds)
             buffer.InsertText(nullptr, line, length / 2, (seed >> 12) % 2 != 0 ? "#" : "x", endLine, endChar);
         else
             buffer.DeleteText(nullptr, line, 0, line, 1);
+        if (step % 4 == 0)
+        {
+            // A second edit before anything is read, above, on or below the first.
+            const int other = static_cast<int>((seed >> 16) % static_cast<uint32_t>(last + 1));
+            buffer.InsertText(nullptr, other, 0, (seed >> 20) % 2 != 0 ? "#" : "y", endLine, endChar);
+            for (int i = last; i >= 0; i -= 3)
+                ASSERT_EQ(buffer.GetLineParseState(i), expected(i)) << "step " << step << " line " << i;
+            continue;
+        }
         const bool bKept = expected(line) == endBefore;
+        // Nothing is parsed until the edited line's state is asked for.
+        EXPECT_FALSE(buffer.IsLineParseStateKnown(line));
+        EXPECT_EQ(buffer.GetLineParseState(line), expected(line));
         if (line < last)
         {
             EXPECT_EQ(buffer.IsLineParseStateKnown(line + 1), bKept) << "step " << step;
