@@ -48,6 +48,7 @@ void CTarvoTextEditBuffer::FreeAll()
     ResetUndoHistory();
     m_aParseStates.clear();
     m_nParseStatesValid = 0;
+    m_nKeptLine = -1;
     m_bInit = false;
     m_ptLastChange = {-1, -1};
 }
@@ -180,6 +181,8 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
     }
     NotifyBeforeTextChange();
     const int textLength = static_cast<int>(text.size());
+    const bool bStateKnown = IsLineParseStateKnown(nLine);
+    const uint32_t stateBefore = bStateKnown ? m_aParseStates[static_cast<size_t>(nLine)] : 0;
     uint32_t dwHint;
     if (text.find_first_of("\r\n") == std::string_view::npos)
     {
@@ -250,7 +253,10 @@ bool CTarvoTextEditBuffer::InternalInsertText(CTextBufferView* pSource, int nLin
     CheckLines(nLine, nEndLine);
     CheckInvariants();
 
-    InvalidateParseStates(nLine);
+    if ((dwHint & HintLineCount) == 0)
+        UpdateParseStatesAfterLineEdit(nLine, bStateKnown, stateBefore);
+    else
+        InvalidateParseStates(nLine);
     const CInsertContext context({nPos, nLine}, {nEndChar, nEndLine});
     NotifyViews(pSource, &context, dwHint, nLine);
     if (!m_bModified)
@@ -268,6 +274,8 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
     if (nStartLine == nEndLine && nStartChar == nEndChar)
         return true;
     NotifyBeforeTextChange();
+    const bool bStateKnown = IsLineParseStateKnown(nStartLine);
+    const uint32_t stateBefore = bStateKnown ? m_aParseStates[static_cast<size_t>(nStartLine)] : 0;
     uint32_t dwHint;
     CTarvoTextLineInfo& first = m_aLines[nStartLine];
     if (nStartLine == nEndLine)
@@ -293,7 +301,10 @@ bool CTarvoTextEditBuffer::InternalDeleteText(CTextBufferView* pSource, int nSta
     CheckLines(nStartLine, nStartLine);
     CheckInvariants();
 
-    InvalidateParseStates(nStartLine);
+    if ((dwHint & HintLineCount) == 0)
+        UpdateParseStatesAfterLineEdit(nStartLine, bStateKnown, stateBefore);
+    else
+        InvalidateParseStates(nStartLine);
     const CDeleteContext context({nStartChar, nStartLine}, {nEndChar, nEndLine});
     NotifyViews(pSource, &context, dwHint, nStartLine);
     if (!m_bModified)
@@ -503,6 +514,7 @@ uint32_t CTarvoTextEditBuffer::GetLineParseState(int nLine)
         m_aParseStates[i++] = state;
     });
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
+    CheckKeptParseStates(nLine);
     return state;
 }
 
@@ -520,11 +532,47 @@ void CTarvoTextEditBuffer::SetLineParseState(int nLine, uint32_t state)
         std::fill(m_aParseStates.begin() + m_nParseStatesValid, m_aParseStates.begin() + nLine, kParseStateUnknown);
     m_aParseStates[static_cast<size_t>(nLine)] = state;
     m_nParseStatesValid = std::max(m_nParseStatesValid, nLine + 1);
+    CheckKeptParseStates(nLine);
 }
 
 void CTarvoTextEditBuffer::InvalidateParseStates(int nLine)
 {
     m_nParseStatesValid = std::min(m_nParseStatesValid, std::max(nLine, 0));
+    m_nKeptLine = -1; // lines may have moved
+}
+
+bool CTarvoTextEditBuffer::IsLineParseStateKnown(int nLine) const
+{
+    return nLine >= 0 && nLine < m_nParseStatesValid && static_cast<size_t>(nLine) < m_aParseStates.size() &&
+           m_aParseStates[static_cast<size_t>(nLine)] != kParseStateUnknown;
+}
+
+void CTarvoTextEditBuffer::UpdateParseStatesAfterLineEdit(int nLine, bool bKnown, uint32_t before)
+{
+    // States below a line the kept ones start after are valid only above this line now.
+    if (m_nKeptLine >= 0 && nLine > m_nKeptLine)
+        m_nKeptValid = std::min(m_nKeptValid, nLine);
+    const int valid = m_nParseStatesValid;
+    m_nParseStatesValid = std::min(m_nParseStatesValid, nLine);
+    // Typing must not make the next paint, or a jump to the end, walk the rest of the text
+    // again: when the line had a known end state and states below it are known, they wait
+    // for the line's new end state.
+    if (bKnown && m_pParser != nullptr && nLine + 1 < valid)
+    {
+        m_nKeptLine = nLine;
+        m_dwKeptState = before;
+        m_nKeptValid = valid;
+    }
+}
+
+void CTarvoTextEditBuffer::CheckKeptParseStates(int nLine)
+{
+    if (m_nKeptLine < 0 || nLine < m_nKeptLine || m_nKeptLine >= m_nParseStatesValid)
+        return;
+    const uint32_t state = m_aParseStates[static_cast<size_t>(m_nKeptLine)];
+    if (state != kParseStateUnknown && state == m_dwKeptState)
+        m_nParseStatesValid = std::max(m_nParseStatesValid, m_nKeptValid);
+    m_nKeptLine = -1;
 }
 
 // ---------------------------------------------------------------------------------------

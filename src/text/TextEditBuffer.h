@@ -155,6 +155,11 @@ public:
     void SetLineParseState(int nLine, uint32_t state);
     // Forgets the parse states from nLine to the end.
     void InvalidateParseStates(int nLine);
+    // Whether the state at the end of a line is known without parsing. After an edit
+    // inside one line the states of the lines below stay known exactly when that line
+    // still ends in the state it ended in before, so a view can tell whether the lines
+    // below it may look different.
+    bool IsLineParseStateKnown(int nLine) const;
 
     // Makes the buffer one empty line with fresh settings and no history; sends HintReset.
     bool InitNew(int nLineEndMode = LineEndCrLf);
@@ -331,6 +336,18 @@ private:
     // Parse states of lines below this count are valid (or individually unknown); the
     // rest are unknown. Lowering it is how an edit forgets states without touching them.
     int m_nParseStatesValid = 0;
+    // After an edit inside line nLine, which ended in state `before` (known) or in an
+    // unknown one: forgets the states from the line on, but remembers the states below
+    // it, which become valid again as soon as the line's end state is computed and equals
+    // `before`. Nothing is parsed here, so an edit far from anything shown costs nothing.
+    void UpdateParseStatesAfterLineEdit(int nLine, bool bKnown, uint32_t before);
+    // The state of line nLine has just been computed: revives the remembered states.
+    void CheckKeptParseStates(int nLine);
+    // The line whose end state decides whether states below it are still valid (-1 =
+    // none), the state it ended in, and the count of valid states then.
+    int m_nKeptLine = -1;
+    uint32_t m_dwKeptState = 0;
+    int m_nKeptValid = 0;
     // Index of the record that begins the last group, -1 with no records. Kept so that
     // recording a group of any size costs constant time per record.
     int m_nLastGroupStart = -1;

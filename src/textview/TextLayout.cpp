@@ -1196,14 +1196,35 @@ void CTextLayout::AdjustColumnCache(const CUpdateContext* pContext, uint32_t dwH
             else if (m_nLongestLine >= del->m_ptStart.y)
                 m_nLongest = -1;
         }
-        else if (bCount || m_nLongestLine == nLine)
+        else if (bCount)
         {
             m_nLongest = -1;
         }
+        else if (m_nLongestLine == nLine)
+        {
+            // Typing on the longest line keeps it the longest; only a shorter one sends
+            // the view looking again.
+            const int columns = CharToColumn(nLine, GetLineLength(nLine), true);
+            m_nLongest = m_nLongest >= 0 && columns >= m_nLongest ? columns : -1;
+        }
+        return;
+    }
+    const auto size = static_cast<int>(m_aColumns.size());
+    if ((dwHint & HintLineCount) == 0 && nLine >= 0 && nLine < size &&
+        static_cast<size_t>(size) == static_cast<size_t>(GetLineCount()))
+    {
+        // An edit inside one line: measure it, and look through every line again only
+        // when it was the longest and got shorter.
+        int32_t& slot = m_aColumns[static_cast<size_t>(nLine)];
+        const int before = slot;
+        slot = CharToColumn(nLine, GetLineLength(nLine), true);
+        if (m_nLongest >= 0 && before >= 0 && slot >= m_nLongest)
+            m_nLongest = slot;
+        else if (before < 0 || before >= m_nLongest)
+            m_nLongest = -1;
         return;
     }
     m_nLongest = -1;
-    const auto size = static_cast<int>(m_aColumns.size());
     if ((dwHint & HintLineCount) != 0 && ins != nullptr && ins->m_ptStart.y < size)
     {
         const int added = ins->m_ptEnd.y - ins->m_ptStart.y;
@@ -1276,6 +1297,22 @@ SLayoutUpdate CTextLayout::OnUpdate(const CUpdateContext* pContext, uint32_t dwH
     if ((dwHint & HintSingleLine) != 0)
     {
         u.nFirstLine = u.nLastLine = nLine;
+        // An edit inside a line changes only its band unless the lines below may look
+        // different too: when the line now ends in another parse state (the buffer then
+        // keeps no state below it), or its rows changed under word wrap. The line's end
+        // state is computed only for a line on the screen (its paint needs it anyway);
+        // an edit above the screen repaints all of it.
+        bool bBelow = m_bWordWrap;
+        if (bTextChanged && !bBelow && (m_dwFlags & ViewHighlightSyntax) != 0 &&
+            m_pBuffer->GetParser() != nullptr && nLine + 1 < GetLineCount() &&
+            nLine <= m_nTopLine + GetScreenRows())
+        {
+            if (nLine >= m_nTopLine)
+                m_pBuffer->GetLineParseState(nLine);
+            bBelow = !m_pBuffer->IsLineParseStateKnown(nLine + 1);
+        }
+        if (bTextChanged && bBelow)
+            u.nLastLine = -1;
     }
     else if (dwHint == HintLineMarks)
     {
@@ -1297,6 +1334,11 @@ SLayoutUpdate CTextLayout::OnUpdate(const CUpdateContext* pContext, uint32_t dwH
     }
     const int row = GetSubLineIndex(u.nFirstLine) - m_nTopSubLine;
     u.nInvalidTop = std::max(0, row) * m_nLineHeight;
+    if (u.nLastLine >= 0 && !u.bRepaintAll)
+    {
+        const int end = GetSubLineIndex(u.nLastLine) + GetLineRowCount(u.nLastLine) - m_nTopSubLine;
+        u.nInvalidBottom = std::max(0, end) * m_nLineHeight;
+    }
     if ((dwHint & HintLineCount) != 0 && !m_bBlockCommand)
         u.bVScroll = true;
     if ((dwHint & HintLineLength) != 0 && !m_bBlockCommand)

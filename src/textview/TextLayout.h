@@ -122,9 +122,10 @@ struct SRowLayout
 struct SLayoutUpdate
 {
     bool bRepaintAll = false;
-    int nFirstLine = -1;  // lines from this one ...
-    int nLastLine = -1;   // ... to this one (-1 = to the end) repaint
-    int nInvalidTop = -1; // the client area from this y down is invalid (-1 = none)
+    int nFirstLine = -1;     // lines from this one ...
+    int nLastLine = -1;      // ... to this one (-1 = to the end) repaint
+    int nInvalidTop = -1;    // the client area from this y down is invalid (-1 = none) ...
+    int nInvalidBottom = -1; // ... up to this y (-1 = to the bottom of the client area)
     bool bVScroll = false;
     bool bHScroll = false;
     bool bCaret = false;

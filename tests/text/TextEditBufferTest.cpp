@@ -469,3 +469,95 @@ TEST(TextEdit, TrailBytesFollowTheCodePageOfTextInMemory)
     EXPECT_FALSE(buffer.IsTrailByte(0, 2));
     SetTextCodePage(0);
 }
+
+namespace
+{
+// A parser with a block state: each '#' opens or closes a block.
+class CBlockParser : public CTextParser
+{
+public:
+    uint32_t ParseLine(uint32_t state, const CTarvoTextLineInfo* line, SyntaxRun*, int*) override
+    {
+        ++m_nCalls;
+        for (int i = 0; i < line->nLength; ++i)
+            if (line->pcLine[i] == '#')
+                state ^= 1;
+        return state;
+    }
+    uint32_t ParseLineComments(uint32_t state, const CTarvoTextLineInfo* line, SyntaxRun* runs, int* count) override
+    {
+        return ParseLine(state, line, runs, count);
+    }
+    int GetParserId() const override
+    {
+        return 9;
+    }
+    int m_nCalls = 0;
+};
+} // namespace
+
+// An edit inside one line keeps the states below it exactly when the line still ends in
+// the state it ended in; every state read afterwards is what a walk from the top gives.
+TEST(TextEdit, EditsInsideALineKeepTheStatesBelowOnlyWhileItsEndStateHolds)
+{
+    CTarvoTextEditBuffer buffer;
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += (i % 7 == 3 ? "a#b" : "line") + std::string(i + 1 < 40 ? "\n" : "");
+    FillBuffer(buffer, text.c_str());
+    CBlockParser parser;
+    buffer.SetParser(&parser);
+    auto expected = [&](int line)
+    {
+        uint32_t state = 0;
+        for (int i = 0; i <= line; ++i)
+            for (char c : LineText(buffer, i))
+                state ^= c == '#' ? 1u : 0u;
+        return state;
+    };
+    const int last = buffer.GetLineCount() - 1;
+    uint32_t seed = 12345;
+    for (int step = 0; step < 200; ++step)
+    {
+        buffer.GetLineParseState(last); // every state known, as after a paint of the end
+        seed = seed * 1103515245u + 12345u;
+        const int line = static_cast<int>((seed >> 8) % static_cast<uint32_t>(last + 1));
+        const uint32_t endBefore = buffer.GetLineParseState(line);
+        const int length = static_cast<int>(LineText(buffer, line).size());
+        int endLine = 0, endChar = 0;
+        if ((seed >> 4) % 3 != 0 || length == 0)
+            buffer.InsertText(nullptr, line, length / 2, (seed >> 12) % 2 != 0 ? "#" : "x", endLine, endChar);
+        else
+            buffer.DeleteText(nullptr, line, 0, line, 1);
+        if (step % 4 == 0)
+        {
+            // A second edit before anything is read, above, on or below the first.
+            const int other = static_cast<int>((seed >> 16) % static_cast<uint32_t>(last + 1));
+            buffer.InsertText(nullptr, other, 0, (seed >> 20) % 2 != 0 ? "#" : "y", endLine, endChar);
+            for (int i = last; i >= 0; i -= 3)
+                ASSERT_EQ(buffer.GetLineParseState(i), expected(i)) << "step " << step << " line " << i;
+            continue;
+        }
+        const bool bKept = expected(line) == endBefore;
+        // Nothing is parsed until the edited line's state is asked for.
+        EXPECT_FALSE(buffer.IsLineParseStateKnown(line));
+        EXPECT_EQ(buffer.GetLineParseState(line), expected(line));
+        if (line < last)
+        {
+            EXPECT_EQ(buffer.IsLineParseStateKnown(line + 1), bKept) << "step " << step;
+        }
+        parser.m_nCalls = 0;
+        EXPECT_EQ(buffer.GetLineParseState(last), expected(last)) << "step " << step;
+        if (bKept && line < last)
+        {
+            EXPECT_EQ(parser.m_nCalls, 0) << "step " << step;
+        }
+        for (int i = 0; i <= last; i += 5)
+            ASSERT_EQ(buffer.GetLineParseState(i), expected(i)) << "step " << step << " line " << i;
+    }
+    // A line split forgets everything below it as before.
+    int endLine = 0, endChar = 0;
+    buffer.InsertText(nullptr, 3, 0, "\n", endLine, endChar);
+    EXPECT_FALSE(buffer.IsLineParseStateKnown(4));
+    buffer.SetParser(nullptr);
+}

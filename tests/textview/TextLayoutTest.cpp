@@ -9,6 +9,7 @@
 
 #include "TextViewTestUtil.h"
 #include "platform/SystemInfo.h"
+#include "syntax/SyntaxParserFactory.h"
 #include "textview/TextLayout.h"
 
 namespace
@@ -334,6 +335,17 @@ TEST_F(TextLayoutTest, UpdateHintsRepaintEveryRowThatChanged)
         ASSERT_TRUE(view.m_bUpdated);
         view.m_bUpdated = false;
         const SLayoutUpdate& u = view.m_last;
+        // An edit inside one line (no parser here) invalidates that line's band alone.
+        if (kind == 0)
+        {
+            const int row = line - m_layout.GetTopSubLine();
+            EXPECT_EQ(u.nInvalidTop, std::max(0, row) * m_layout.GetLineHeight());
+            EXPECT_EQ(u.nInvalidBottom, std::max(0, row + 1) * m_layout.GetLineHeight());
+        }
+        else
+        {
+            EXPECT_EQ(u.nInvalidBottom, -1);
+        }
         EXPECT_TRUE(u.bCaret);
         // The caret was at the edit point: an insert leaves it before the new text.
         EXPECT_EQ(m_layout.GetCaret(), (STextPosition{kind == 2 ? 0 : x, line}));
@@ -419,4 +431,48 @@ TEST_F(TextLayoutTest, LargeBufferLongestLineFromTheLinesShown)
     m_layout.GetLineColumns(101);
     EXPECT_EQ(m_layout.GetLongestLineColumns(), 5);
     m_buffer.DetachView(&view);
+}
+
+// With a parser, a typed character repaints only its line's band while the line still ends
+// in the parse state it ended in; a change of that state (a comment opened or closed)
+// invalidates every row below it, since the lines there change colour.
+TEST_F(TextLayoutTest, LineEditRepaintsTheLinesBelowOnlyWhenItsEndStateChanged)
+{
+    Load(Lines(60, "int x = "), 400, 300);
+    CSyntaxParserFactory factory;
+    factory.CreateParsers();
+    m_buffer.SetParser(factory.FindById(4));
+    CLayoutView view(m_layout);
+    m_buffer.AttachView(&view);
+    m_layout.ScrollToRow(10);
+    std::vector<SyntaxRun> runs;
+    auto paint = [&]
+    {
+        for (int r = 0; r <= m_layout.GetScreenRows(); ++r)
+            m_layout.GetLineRuns(10 + r, runs);
+    };
+    paint();
+    const int lh = m_layout.GetLineHeight();
+    int endLine = 0, endChar = 0;
+    m_buffer.InsertText(nullptr, 14, 8, "1", endLine, endChar);
+    EXPECT_EQ(view.m_last.nInvalidTop, 4 * lh);
+    EXPECT_EQ(view.m_last.nInvalidBottom, 5 * lh);
+    paint();
+    m_buffer.InsertText(nullptr, 14, 0, "/*", endLine, endChar);
+    EXPECT_EQ(view.m_last.nInvalidTop, 4 * lh);
+    EXPECT_EQ(view.m_last.nInvalidBottom, -1);
+    paint();
+    m_layout.GetLineRuns(20, runs);
+    EXPECT_EQ(runs.back().nColor, kSyntaxColorComment); // inside the comment
+    // Typing inside the comment changes no state below; closing it does.
+    m_buffer.InsertText(nullptr, 14, 2, "z", endLine, endChar);
+    EXPECT_EQ(view.m_last.nInvalidBottom, 5 * lh);
+    paint();
+    m_buffer.DeleteText(nullptr, 14, 0, 14, 2);
+    EXPECT_EQ(view.m_last.nInvalidBottom, -1);
+    paint();
+    m_layout.GetLineRuns(20, runs);
+    EXPECT_NE(runs.back().nColor, kSyntaxColorComment);
+    m_buffer.DetachView(&view);
+    m_buffer.SetParser(nullptr);
 }

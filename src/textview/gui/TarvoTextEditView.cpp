@@ -78,7 +78,7 @@ CTarvoTextEditView::CTarvoTextEditView(QWidget* parent)
     viewport()->setCursor(Qt::IBeamCursor);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     SetHighlightSource(&m_highlight);
-    m_geometry.SetScrolledHook([this] { RefreshLayout(); });
+    m_geometry.SetScrolledHook([this] { AfterScroll(); });
     m_geometry.SetInvalidateHook([this] { viewport()->update(); });
     m_scrollTimer.setInterval(100);
     connect(&m_scrollTimer, &QTimer::timeout, this,

@@ -229,6 +229,32 @@ void CTarvoTextView::RefreshLayout()
     viewport()->update();
 }
 
+void CTarvoTextView::AfterScroll()
+{
+    m_layout.ClampScroll();
+    UpdateScrollBars();
+    const int top = m_layout.GetTopSubLine();
+    const int offset = m_layout.GetOffsetChar();
+    const int dColumns = m_nShownOffset - offset;
+    if (top != m_nShownTop || dColumns == 0 || std::abs(dColumns) >= m_layout.GetScreenColumns() ||
+        m_layout.GetWordWrap())
+    {
+        viewport()->update();
+        return;
+    }
+    const int margin = m_layout.MarginWidth();
+    const QRect client = viewport()->rect();
+    const int dx = dColumns * m_layout.GetCharWidth();
+    viewport()->scroll(dx, 0, QRect(margin, 0, client.width() - margin, client.height()));
+    // The caret's pixels moved with the text.
+    if (!m_rcCaret.isEmpty())
+    {
+        viewport()->update(m_rcCaret.translated(dx, 0));
+        m_rcCaret.translate(dx, 0);
+    }
+    m_nShownOffset = offset;
+}
+
 void CTarvoTextView::ScrollToRow(int nRow)
 {
     if (m_layout.ScrollToRow(nRow) != 0)
@@ -254,17 +280,24 @@ void CTarvoTextView::OnUpdate(CTextBufferView*, const CUpdateContext* pContext, 
                               int nLine)
 {
     const SLayoutUpdate u = m_layout.OnUpdate(pContext, dwHint, nLine);
+    bool bMoved = false;
     if (u.bVScroll || u.bHScroll || u.bRepaintAll)
     {
-        m_layout.ClampScroll();
+        bMoved = m_layout.ClampScroll();
         UpdateScrollBars();
     }
     const QRect client = viewport()->rect();
-    if (u.bRepaintAll || u.nInvalidTop <= 0)
+    if (u.bRepaintAll || bMoved || u.nInvalidTop < 0)
+    {
         viewport()->update();
-    else if (u.nInvalidTop < client.height())
-        viewport()->update(
-            QRect(0, u.nInvalidTop, client.width(), client.height() - u.nInvalidTop));
+    }
+    else
+    {
+        const int bottom =
+            u.nInvalidBottom < 0 ? client.height() : std::min(u.nInvalidBottom, client.height());
+        if (u.nInvalidTop < bottom)
+            viewport()->update(QRect(0, u.nInvalidTop, client.width(), bottom - u.nInvalidTop));
+    }
     if (u.bCaret)
         UpdateCaret();
 }
@@ -392,7 +425,13 @@ void CTarvoTextView::changeEvent(QEvent* event)
 
 void CTarvoTextView::UpdateCaret()
 {
-    viewport()->update();
+    // The caret's old and new cells: their bands are painted again whole, which is what
+    // a caret that moved along a line needs, and no more.
+    if (!m_rcCaret.isEmpty())
+        viewport()->update(m_rcCaret);
+    int x = 0, y = 0, w = 0, h = 0;
+    if (m_layout.GetCaretRect(x, y, w, h))
+        viewport()->update(QRect(x, y, w, h));
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImFont);
 }
@@ -461,24 +500,44 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
     // its place, then the pixmap goes to the window in one copy: nothing flickers, and the
     // painter is made once per paint, not once per line.
     QPainter p(&m_band);
-    QRect painted;
+    QRegion painted;
     const int longest = m_layout.GetLongestLineColumns();
+    const int cellWidth = m_layout.GetCharWidth();
+    if (region.contains(client))
+    {
+        m_nShownTop = m_layout.GetTopSubLine();
+        m_nShownOffset = m_layout.GetOffsetChar();
+    }
     while (y < h)
     {
         const bool bExists = line < count;
         const int rows = bExists ? m_layout.GetLineRowCount(line) : (h - y + lh - 1) / lh;
         const int bandHeight = rows * lh;
-        const QRect visible = QRect(0, y, w, bandHeight).intersected(client);
+        QRect visible = QRect(0, y, w, bandHeight).intersected(client);
         if (!visible.isEmpty() && region.intersects(visible))
         {
+            // Only the columns of the band that the region reaches (after a sideways
+            // scroll, the few it uncovered) are laid out and copied.
+            const QRect reached = (region & visible).boundingRect();
+            int clipFirst = 0, clipColumns = -1;
+            if (reached.left() > margin || reached.right() < w - 1)
+            {
+                const int left = std::max(reached.left(), margin);
+                clipFirst = (left - margin) / cellWidth;
+                clipColumns = std::max(1, (reached.right() - margin) / cellWidth - clipFirst + 1);
+                visible.setLeft(reached.left() < margin ? 0 : margin + clipFirst * cellWidth);
+                visible.setRight(
+                    std::min(w - 1, margin + (clipFirst + clipColumns) * cellWidth - 1));
+            }
             // The text first, then the margin over whatever of it lies left of the text
             // area, so no clipping is needed.
             p.translate(0, y);
             const int firstSub = (visible.top() - y) / lh;
             const int lastSub = (visible.bottom() - y) / lh;
             PaintLine(p, QRect(margin, 0, w - margin, bandHeight), bExists ? line : -1, firstSub,
-                      lastSub, m_layout.GetOffsetChar(), false);
-            PaintMargin(p, QRect(0, 0, margin, bandHeight), bExists ? line : -1, rows, false);
+                      lastSub, m_layout.GetOffsetChar(), false, clipFirst, clipColumns);
+            if (visible.left() < margin)
+                PaintMargin(p, QRect(0, 0, margin, bandHeight), bExists ? line : -1, rows, false);
             p.translate(0, -y);
             painted |= visible;
         }
@@ -492,13 +551,14 @@ void CTarvoTextView::paintEvent(QPaintEvent* event)
     if (m_layout.GetLongestLineColumns() != longest)
         QMetaObject::invokeMethod(
             this, [this] { UpdateScrollBars(); }, Qt::QueuedConnection);
-    if (!painted.isEmpty())
-        vp.drawPixmap(painted.topLeft(), m_band,
-                      QRectF(painted.left() * dpr, painted.top() * dpr, painted.width() * dpr,
-                             painted.height() * dpr));
+    for (const QRect& r : painted)
+        vp.drawPixmap(r.topLeft(), m_band,
+                      QRectF(r.left() * dpr, r.top() * dpr, r.width() * dpr, r.height() * dpr));
     int cx = 0, cy = 0, cw = 0, ch = 0;
+    m_rcCaret = QRect();
     if (m_layout.GetCaretRect(cx, cy, cw, ch) && cx >= margin)
     {
+        m_rcCaret = QRect(cx, cy, cw, ch);
         if (m_layout.GetOverwrite())
             vp.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         vp.fillRect(QRect(cx, cy, cw, ch),
@@ -566,7 +626,8 @@ void CTarvoTextView::PaintMargin(QPainter& p, const QRect& rect, int nLine, int 
 }
 
 void CTarvoTextView::PaintLine(QPainter& p, const QRect& rect, int nLine, int nFirstSub,
-                               int nLastSub, int nFirstColumn, bool bPrinting)
+                               int nLastSub, int nFirstColumn, bool bPrinting, int nClipFirst,
+                               int nClipColumns)
 {
     if (nLine < 0)
     {
@@ -575,10 +636,11 @@ void CTarvoTextView::PaintLine(QPainter& p, const QRect& rect, int nLine, int nF
     }
     const int cw = m_layout.GetCharWidth();
     const int lh = m_layout.GetLineHeight();
-    const int columns = rect.width() / cw + 2;
+    const int columns = nClipColumns < 0 ? rect.width() / cw + 2 : nClipFirst + nClipColumns + 1;
     for (int k = nFirstSub; k <= nLastSub; ++k)
     {
-        m_layout.LayoutRow(nLine, k, nFirstColumn, nFirstColumn + columns, m_row, bPrinting);
+        m_layout.LayoutRow(nLine, k, nFirstColumn + nClipFirst, nFirstColumn + columns, m_row,
+                           bPrinting);
         const int y = rect.top() + k * lh;
         const int x0 = rect.left() - (m_row.nStartColumn + nFirstColumn) * cw;
         PaintRowText(p, m_row, x0, y, cw, lh, m_fonts, bPrinting);

@@ -53,6 +53,10 @@ public:
     // Re-reads the scroll ranges and repaints (after the editing commands changed things in
     // bulk, and at the end of a block command).
     void RefreshLayout();
+    // After the layout scrolled (the caret was brought into view): re-reads the scroll
+    // ranges and repaints; a move along the columns alone shifts the pixels of the text
+    // area that stay visible and paints only the columns it uncovered.
+    void AfterScroll();
     void ScrollToRow(int nRow);
     void ScrollToColumn(int nColumn);
 
@@ -118,8 +122,10 @@ private:
 
     // Painting steps; y is the band's top in the band pixmap, rows the line's rows.
     void PaintMargin(QPainter& p, const QRect& rect, int nLine, int nRows, bool bPrinting);
+    // Columns [nClipFirst, nClipFirst + nClipColumns) of the text area are laid out
+    // (counted from nFirstColumn; -1 = all that fit).
     void PaintLine(QPainter& p, const QRect& rect, int nLine, int nFirstSub, int nLastSub,
-                   int nFirstColumn, bool bPrinting);
+                   int nFirstColumn, bool bPrinting, int nClipFirst = 0, int nClipColumns = -1);
     void PaintRowText(QPainter& p, const SRowLayout& row, int x0, int y, int nCharWidth,
                       int nLineHeight, const SFontSlot* fontSlots, bool bPrinting);
     void DrawCells(QPainter& p, const SRowSpan& span, int x0, int baseline, int nCharWidth,
@@ -140,4 +146,9 @@ private:
     int m_nPrintRowsPerPage = 0;
     CProcessDialog* m_pRunningExport = nullptr; // while an export reads the text
     SRowLayout m_row;                           // scratch
+    QRect m_rcCaret;                            // where the last paint drew the caret
+    // The scroll position the pixels on the screen show (set by a paint of the whole
+    // client area and by AfterScroll).
+    int m_nShownTop = -1;
+    int m_nShownOffset = -1;
 };
