@@ -6,6 +6,7 @@
 
 #include "hex/HexCommands.h"
 #include "hex/HexEditSettings.h"
+#include "platform/AsciiCase.h"
 
 namespace
 {
@@ -30,23 +31,6 @@ const char kPastePastEndQuestion[] = "The paste operation extends past EOF\nwhic
 
 // Reads in blocks of this size when building clipboard data.
 constexpr uint32_t kReadBlock = 65536;
-
-int HexDigitValue(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-    {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f')
-    {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F')
-    {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 std::string TooLargeText(uint32_t nLength)
 {
@@ -279,7 +263,7 @@ void CHexEditController::TypeByte(uint8_t nChar)
     int nDigit = -1;
     if (!m_bCharArea)
     {
-        nDigit = HexDigitValue(nChar);
+        nDigit = AsciiHexDigitValue(static_cast<unsigned char>(nChar));
         if (nDigit < 0)
         {
             m_host.BeepInvalidKey();

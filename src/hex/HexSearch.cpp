@@ -24,24 +24,6 @@ uint8_t UpperAscii(uint8_t c)
     return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 'a' + 'A') : c;
 }
 
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-    {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f')
-    {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F')
-    {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Asks whether to stop when the user pressed Escape; true when the search must end.
 bool CheckAbort(CHexSearchProgress* pProgress, CHexMessageSink* pMessages)
 {
@@ -72,7 +54,7 @@ bool ParseHexSearchText(const std::string& strText, SHexPattern& pattern)
     int nHigh = -1;
     for (char c : strText)
     {
-        const int nDigit = HexDigitValue(c);
+        const int nDigit = AsciiHexDigitValue(static_cast<unsigned char>(c));
         if (nDigit < 0)
         {
             continue;

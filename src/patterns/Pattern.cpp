@@ -1,5 +1,6 @@
 #include "patterns/Pattern.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Multibyte.h"
 #include "platform/SystemInfo.h"
 
@@ -25,17 +26,6 @@ unsigned char AsciiLower(unsigned char c)
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads the digits of a numeric escape at p: \xHH (base 16, two digits) or three digits in
 // base 8 or 10. Returns the byte value, or -1 when the digits are missing or the value is
 // above 255.
@@ -45,7 +35,7 @@ int ReadNumber(const char* p, int base)
     int value = 0;
     for (int i = 0; i < digits; i++)
     {
-        int d = HexValue(p[i]);
+        int d = AsciiHexDigitValue(static_cast<unsigned char>(p[i]));
         if (d < 0 || d >= base)
             return -1;
         value = value * base + d;
