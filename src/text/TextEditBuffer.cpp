@@ -489,16 +489,24 @@ void CTarvoTextEditBuffer::SetParserById(int nId)
     SetParser(parser);
 }
 
+// The array covers the lines asked about so far, not every line: opening a large file and
+// showing its first page then costs a few entries instead of one per line. It grows in
+// steps of half its size; entries at or after m_nParseStatesValid are never read.
+void CTarvoTextEditBuffer::ReserveParseStates(int nLine)
+{
+    m_nParseStatesValid = std::min(m_nParseStatesValid, GetLineCount());
+    const size_t needed = static_cast<size_t>(nLine) + 1;
+    if (m_aParseStates.size() >= needed)
+        return;
+    const size_t grown = std::max(needed, m_aParseStates.size() + m_aParseStates.size() / 2 + 1024);
+    m_aParseStates.resize(std::min(grown, static_cast<size_t>(GetLineCount())), kParseStateUnknown);
+}
+
 uint32_t CTarvoTextEditBuffer::GetLineParseState(int nLine)
 {
     if (nLine < 0 || nLine >= GetLineCount())
         return 0;
-    const size_t lineCount = static_cast<size_t>(GetLineCount());
-    if (m_aParseStates.size() != lineCount)
-    {
-        m_aParseStates.resize(lineCount, kParseStateUnknown);
-        m_nParseStatesValid = std::min(m_nParseStatesValid, GetLineCount());
-    }
+    ReserveParseStates(nLine);
     if (nLine < m_nParseStatesValid && m_aParseStates[static_cast<size_t>(nLine)] != kParseStateUnknown)
         return m_aParseStates[static_cast<size_t>(nLine)];
     int known = std::min(nLine, m_nParseStatesValid) - 1;
@@ -522,12 +530,7 @@ void CTarvoTextEditBuffer::SetLineParseState(int nLine, uint32_t state)
 {
     if (nLine < 0 || nLine >= GetLineCount())
         return;
-    const size_t lineCount = static_cast<size_t>(GetLineCount());
-    if (m_aParseStates.size() != lineCount)
-    {
-        m_aParseStates.resize(lineCount, kParseStateUnknown);
-        m_nParseStatesValid = std::min(m_nParseStatesValid, GetLineCount());
-    }
+    ReserveParseStates(nLine);
     if (nLine > m_nParseStatesValid)
         std::fill(m_aParseStates.begin() + m_nParseStatesValid, m_aParseStates.begin() + nLine, kParseStateUnknown);
     m_aParseStates[static_cast<size_t>(nLine)] = state;

@@ -329,6 +329,7 @@ protected:
     std::vector<CTextBufferView*> m_aViews;
     bool m_bDragging = false;
     bool m_bTrackChanges = true;
+    void ReserveParseStates(int nLine);
     std::vector<uint32_t> m_aParseStates;
     CTextParser* m_pParser = nullptr;
 

@@ -435,6 +435,40 @@ TEST(TextEdit, ParseStatesAreComputedFromTheLastKnownLineAndForgottenAfterEdits)
     buffer.SetParser(nullptr);
 }
 
+// The state array covers only the lines asked about; states far past it, and after the
+// text grew or shrank around it, still equal a walk from the first line.
+TEST(TextEdit, ParseStatesPastTheCoveredLinesMatchAFullWalk)
+{
+    CTarvoTextEditBuffer buffer;
+    std::string text;
+    std::vector<int> lengths;
+    for (int i = 0; i < 5000; ++i)
+    {
+        text += std::string(static_cast<size_t>(i % 7), 'x') + (i + 1 < 5000 ? "\n" : "");
+        lengths.push_back(i % 7);
+    }
+    FillBuffer(buffer, text.c_str());
+    CCountingParser parser(1);
+    buffer.SetParser(&parser);
+    EXPECT_EQ(buffer.GetLineParseState(10), ExpectedState(lengths, 10));
+    EXPECT_EQ(buffer.GetLineParseState(4999), ExpectedState(lengths, 4999));
+    buffer.SetLineParseState(3000, ExpectedState(lengths, 3000));
+    EXPECT_EQ(buffer.GetLineParseState(3001), ExpectedState(lengths, 3001));
+
+    // Lines inserted at the top: every later state moves with its line.
+    int endLine = 0;
+    int endChar = 0;
+    buffer.InsertText(nullptr, 0, 0, "yy\nyyy\n", endLine, endChar);
+    lengths.insert(lengths.begin(), {2, 3});
+    EXPECT_EQ(buffer.GetLineParseState(5001), ExpectedState(lengths, 5001));
+    // Lines removed: the asked line is the last one of a shorter text.
+    buffer.DeleteText(nullptr, 0, 0, 2500, 0);
+    lengths.erase(lengths.begin(), lengths.begin() + 2500);
+    EXPECT_EQ(buffer.GetLineParseState(2501), ExpectedState(lengths, 2501));
+    EXPECT_EQ(buffer.GetLineParseState(2502), 0u); // past the end
+    buffer.SetParser(nullptr);
+}
+
 TEST(TextEdit, SetParserByIdFallsBackToPlainTextAndTellsTheViews)
 {
     CTwoParserLookup lookup;
