@@ -5,7 +5,8 @@
 #               paint of the page and exit, against vim loading the file as bench/load.sh
 #               runs it, CPU time (user + system) medians of RUNS each;
 #   view-rss    peak resident size of that process over the file size;
-#   (the other measures use a bare window hosting the view, "bench_view <mode>")
+#   (the window measures below run in the same main window, "bench_view <mode>"; the export
+#   needs no window)
 #   (view-paint, view-pagedown, view-jump and export are CPU time of the painting thread:
 #   on this shared machine the wall clock mostly measures the wait for a processor)
 #   view-paint  median of 200 full repaints of a page in the middle;

@@ -1,6 +1,6 @@
-// The text view under the offscreen platform, in a bare window of 1600 x 1000 over a
-// loaded document with the C/C++ parser. Prints one result line per measure.
-//   bench_view open FILE      load, show, first paint, exit (timed from outside)
+// The text view under the offscreen platform: the whole application started with "-e FILE",
+// its main window 1600 x 1000 showing the document with the C/C++ parser. Prints one result
+// line per measure.
 //   bench_view main FILE      the whole application started with "-e FILE": the main window
 //                             (1600 x 1000) to the first paint of the document's page, then
 //                             the ordinary exit (timed from outside)
@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <time.h>
@@ -33,6 +34,7 @@
 #include "syntax/SyntaxTextExport.h"
 #include "syntax/TextEditModule.h"
 #include "textview/TextExportSource.h"
+#include "textview/gui/TarvoTextEditView.h"
 #include "textview/gui/TarvoTextView.h"
 #include "ui/gui/MainFrame.h"
 
@@ -82,46 +84,57 @@ public:
     bool m_bSeen = false;
 };
 
-int RunMainWindow(const char* pszFile)
+// The application started as a user starts it with a file, its main window shown at
+// 1600 x 1000 and the document's page painted once; null when the file did not open.
+struct SMainWindow
 {
-    std::string args[] = {"scrivel", "-e", pszFile};
-    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), nullptr};
+    std::string args[3];
+    char* argv[4] = {};
     int argc = 3;
-    CScrivelApp app(argc, argv);
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    CTarvoTextEditView* pView = app.TextViews() ? app.TextViews()->ActiveView() : nullptr;
-    if (pView == nullptr || pView->GetBuffer() == nullptr)
-    {
-        std::fprintf(stderr, "no text view\n");
-        return app.ExitInstance(1);
-    }
-    // Coloured as C/C++, as the user would choose from the syntax menu.
-    pView->GetBuffer()->SetParser(app.TextModule()->GetFactory().FindById(4));
-    app.MainFrame()->showNormal();
-    app.MainFrame()->resize(1600, 1000);
-    CFirstPaint watch;
-    pView->viewport()->installEventFilter(&watch);
-    app.exec();
-    std::printf("main %d lines, painted %d\n", pView->GetBuffer()->GetLineCount(),
-                watch.m_bSeen ? 1 : 0);
-    app.MainFrame()->close();
-    return app.ExitInstance(watch.m_bSeen ? 0 : 1);
-}
-} // namespace
+    std::unique_ptr<CScrivelApp> pApp;
+    CTarvoTextEditView* pView = nullptr;
 
-int main(int argc, char** argv)
-{
-    if (argc != 3)
+    bool Start(const char* pszFile, bool bPaintFirst)
     {
-        std::fprintf(stderr, "usage: %s open|paint|pagedown|jump|wrap|export FILE\n", argv[0]);
-        return 2;
+        args[0] = "scrivel";
+        args[1] = "-e";
+        args[2] = pszFile;
+        for (int i = 0; i < 3; ++i)
+            argv[i] = args[i].data();
+        pApp = std::make_unique<CScrivelApp>(argc, argv);
+        if (!pApp->InitInstance())
+            return false;
+        pView = pApp->TextViews() ? pApp->TextViews()->ActiveView() : nullptr;
+        if (pView == nullptr || pView->GetBuffer() == nullptr)
+        {
+            std::fprintf(stderr, "no text view\n");
+            return false;
+        }
+        // Coloured as C/C++, as the user would choose from the syntax menu.
+        pView->GetBuffer()->SetParser(pApp->TextModule()->GetFactory().FindById(4));
+        pApp->MainFrame()->showNormal();
+        pApp->MainFrame()->resize(1600, 1000);
+        if (bPaintFirst)
+        {
+            QApplication::processEvents();
+            pView->setFocus();
+            Paint(*pView);
+        }
+        return true;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (std::string(argv[1]) == "main")
-        return RunMainWindow(argv[2]);
+    int Stop(int code)
+    {
+        if (!pApp)
+            return code;
+        pApp->MainFrame()->close();
+        return pApp->ExitInstance(code);
+    }
+};
+
+// The HTML export needs no window: a document loaded with the C/C++ parser.
+int RunExport(int argc, char** argv)
+{
     QApplication app(argc, argv);
-    const std::string mode = argv[1];
     CSyntaxParserFactory factory;
     factory.CreateParsers();
     SetTextParserLookup(&factory);
@@ -133,40 +146,29 @@ int main(int argc, char** argv)
         return 1;
     }
     buffer.SetParser(factory.FindById(4));
-
-    if (mode == "export")
+    CTextLayout layout;
+    layout.SetBuffer(&buffer);
+    CTextLayoutExportSource source(layout);
+    CSyntaxTextExport exporter;
+    const std::string out = std::string(argv[2]) + ".bench.html";
+    const double t0 = CpuMs();
+    const bool ok = exporter.ExportToFile(argv[2], out, source, nullptr, error);
+    const double ms = CpuMs() - t0;
+    std::remove(out.c_str());
+    struct stat st
     {
-        CTextLayout layout;
-        layout.SetBuffer(&buffer);
-        CTextLayoutExportSource source(layout);
-        CSyntaxTextExport exporter;
-        const std::string out = std::string(argv[2]) + ".bench.html";
-        const double t0 = CpuMs();
-        const bool ok = exporter.ExportToFile(argv[2], out, source, nullptr, error);
-        const double ms = CpuMs() - t0;
-        std::remove(out.c_str());
-        struct stat st
-        {
-        };
-        ::stat(argv[2], &st);
-        if (!ok)
-            return 1;
-        std::printf("export %.1f\n", static_cast<double>(st.st_size) / 1e6 / (ms / 1000.0));
-        return 0;
-    }
+    };
+    ::stat(argv[2], &st);
+    if (!ok)
+        return 1;
+    std::printf("export %.1f\n", static_cast<double>(st.st_size) / 1e6 / (ms / 1000.0));
+    return 0;
+}
 
-    CTarvoTextView view;
-    view.resize(1600, 1000);
-    view.SetBuffer(&buffer);
-    view.show();
-    view.setFocus();
-    QApplication::processEvents();
-    Paint(view);
-    if (mode == "open")
-    {
-        std::printf("open %d lines\n", buffer.GetLineCount());
-        return 0;
-    }
+// The measures on the document's view in the main window (window: what to resize).
+int Measure(const std::string& mode, CTarvoTextView& view, QWidget& window)
+{
+    CTarvoTextEditBuffer& buffer = *view.GetBuffer();
     CTextLayout& layout = view.Layout();
     const int page = layout.GetScreenRows();
     if (mode == "jump")
@@ -214,8 +216,9 @@ int main(int argc, char** argv)
         // A window whose text area is exactly 100 columns wide.
         for (int i = 0; i < 8 && layout.GetScreenColumns() != 100; ++i)
         {
-            view.resize(view.width() + (100 - layout.GetScreenColumns()) * layout.GetCharWidth(),
-                        1000);
+            window.resize(window.width() +
+                              (100 - layout.GetScreenColumns()) * layout.GetCharWidth(),
+                          window.height());
             QApplication::processEvents();
         }
         double worst = 0;
@@ -244,4 +247,39 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
     return 2;
+}
+
+int RunMainWindow(const char* pszFile)
+{
+    SMainWindow window;
+    if (!window.Start(pszFile, false))
+        return window.Stop(1);
+    CTarvoTextEditView* pView = window.pView;
+    CFirstPaint watch;
+    pView->viewport()->installEventFilter(&watch);
+    window.pApp->exec();
+    std::printf("main %d lines, painted %d\n", pView->GetBuffer()->GetLineCount(),
+                watch.m_bSeen ? 1 : 0);
+    return window.Stop(watch.m_bSeen ? 0 : 1);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        std::fprintf(stderr, "usage: %s main|paint|pagedown|jump|wrap|export FILE\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string mode = argv[1];
+    if (mode == "main")
+        return RunMainWindow(argv[2]);
+    if (mode == "export")
+        return RunExport(argc, argv);
+    SMainWindow window;
+    if (!window.Start(argv[2], true))
+        return window.Stop(1);
+    const int code = Measure(mode, *window.pView, *window.pApp->MainFrame());
+    return window.Stop(code);
 }
