@@ -23,10 +23,7 @@
 #include <time.h>
 #include <vector>
 
-#include "app/TextEditDoc.h"
-#include "app/gui/DocumentWindows.h"
-#include "app/gui/ScrivelApp.h"
-#include "app/gui/TextDocumentViews.h"
+#include "BenchMainWindow.h"
 #include "encoding/TextEditBufferEx.h"
 #include "platform/SystemInfo.h"
 #include "syntax/SyntaxParserFactory.h"
@@ -65,48 +62,16 @@ void Paint(CTarvoTextView& view)
     view.viewport()->repaint();
 }
 
-// Ends the event loop right after the first paint of the watched widget.
-class CFirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_bSeen)
-        {
-            m_bSeen = true;
-            // exit, not quit: quit would close the windows before the loop returns.
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-    bool m_bSeen = false;
-};
-
 int RunMainWindow(const char* pszFile)
 {
-    std::string args[] = {"scrivel", "-e", pszFile};
-    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), nullptr};
-    int argc = 3;
-    CScrivelApp app(argc, argv);
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    CTarvoTextEditView* pView = app.TextViews() ? app.TextViews()->ActiveView() : nullptr;
-    if (pView == nullptr || pView->GetBuffer() == nullptr)
-    {
-        std::fprintf(stderr, "no text view\n");
-        return app.ExitInstance(1);
-    }
-    // Coloured as C/C++, as the user would choose from the syntax menu.
-    pView->GetBuffer()->SetParser(app.TextModule()->GetFactory().FindById(4));
-    app.MainFrame()->showNormal();
-    app.MainFrame()->resize(1600, 1000);
-    CFirstPaint watch;
-    pView->viewport()->installEventFilter(&watch);
-    app.exec();
+    CBenchMainWindow window(pszFile);
+    CTarvoTextEditView* pView = window.Start();
+    if (pView == nullptr)
+        return window.Exit(1);
+    const bool bPainted = window.RunToFirstPaint();
     std::printf("main %d lines, painted %d\n", pView->GetBuffer()->GetLineCount(),
-                watch.m_bSeen ? 1 : 0);
-    app.MainFrame()->close();
-    return app.ExitInstance(watch.m_bSeen ? 0 : 1);
+                bPainted ? 1 : 0);
+    return window.Exit(bPainted ? 0 : 1);
 }
 } // namespace
 
