@@ -24,6 +24,7 @@
 #include <time.h>
 #include <vector>
 
+#include "BenchMainWindow.h"
 #include "app/TextEditDoc.h"
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/ScrivelApp.h"
@@ -66,70 +67,6 @@ void Paint(CTarvoTextView& view)
 {
     view.viewport()->repaint();
 }
-
-// Ends the event loop right after the first paint of the watched widget.
-class CFirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_bSeen)
-        {
-            m_bSeen = true;
-            // exit, not quit: quit would close the windows before the loop returns.
-            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-    bool m_bSeen = false;
-};
-
-// The application started as a user starts it with a file, its main window shown at
-// 1600 x 1000 and the document's page painted once; null when the file did not open.
-struct SMainWindow
-{
-    std::string args[3];
-    char* argv[4] = {};
-    int argc = 3;
-    std::unique_ptr<CScrivelApp> pApp;
-    CTarvoTextEditView* pView = nullptr;
-
-    bool Start(const char* pszFile, bool bPaintFirst)
-    {
-        args[0] = "scrivel";
-        args[1] = "-e";
-        args[2] = pszFile;
-        for (int i = 0; i < 3; ++i)
-            argv[i] = args[i].data();
-        pApp = std::make_unique<CScrivelApp>(argc, argv);
-        if (!pApp->InitInstance())
-            return false;
-        pView = pApp->TextViews() ? pApp->TextViews()->ActiveView() : nullptr;
-        if (pView == nullptr || pView->GetBuffer() == nullptr)
-        {
-            std::fprintf(stderr, "no text view\n");
-            return false;
-        }
-        // Coloured as C/C++, as the user would choose from the syntax menu.
-        pView->GetBuffer()->SetParser(pApp->TextModule()->GetFactory().FindById(4));
-        pApp->MainFrame()->showNormal();
-        pApp->MainFrame()->resize(1600, 1000);
-        if (bPaintFirst)
-        {
-            QApplication::processEvents();
-            pView->setFocus();
-            Paint(*pView);
-        }
-        return true;
-    }
-    int Stop(int code)
-    {
-        if (!pApp)
-            return code;
-        pApp->MainFrame()->close();
-        return pApp->ExitInstance(code);
-    }
-};
 
 // The HTML export needs no window: a document loaded with the C/C++ parser.
 int RunExport(int argc, char** argv)
@@ -251,16 +188,14 @@ int Measure(const std::string& mode, CTarvoTextView& view, QWidget& window)
 
 int RunMainWindow(const char* pszFile)
 {
-    SMainWindow window;
-    if (!window.Start(pszFile, false))
-        return window.Stop(1);
-    CTarvoTextEditView* pView = window.pView;
-    CFirstPaint watch;
-    pView->viewport()->installEventFilter(&watch);
-    window.pApp->exec();
+    CBenchMainWindow window(pszFile);
+    CTarvoTextEditView* pView = window.Start();
+    if (pView == nullptr)
+        return window.Exit(1);
+    const bool bPainted = window.RunToFirstPaint();
     std::printf("main %d lines, painted %d\n", pView->GetBuffer()->GetLineCount(),
-                watch.m_bSeen ? 1 : 0);
-    return window.Stop(watch.m_bSeen ? 0 : 1);
+                bPainted ? 1 : 0);
+    return window.Exit(bPainted ? 0 : 1);
 }
 } // namespace
 
@@ -277,9 +212,13 @@ int main(int argc, char** argv)
         return RunMainWindow(argv[2]);
     if (mode == "export")
         return RunExport(argc, argv);
-    SMainWindow window;
-    if (!window.Start(argv[2], true))
-        return window.Stop(1);
-    const int code = Measure(mode, *window.pView, *window.pApp->MainFrame());
-    return window.Stop(code);
+    CBenchMainWindow window(argv[2]);
+    CTarvoTextEditView* pView = window.Start();
+    if (pView == nullptr)
+        return window.Exit(1);
+    QApplication::processEvents();
+    window.FocusView();
+    Paint(*pView);
+    const int code = Measure(mode, *pView, *window.App().MainFrame());
+    return window.Exit(code);
 }
