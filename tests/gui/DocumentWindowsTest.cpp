@@ -21,53 +21,21 @@
 #include "app/TextEditDoc.h"
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/ScrivelApp.h"
+#include "gui/AppTestFixture.h"
 #include "ui/CommandIds.h"
 #include "ui/gui/MainFrame.h"
 
 namespace
 {
 // One application with a home and a folder of files of its own.
-class DocumentWindows : public ::testing::Test
+class DocumentWindows : public CScrivelAppTest
 {
 protected:
-    void SetUp() override
-    {
-        ::setenv("HOME", m_home.path().toLocal8Bit().constData(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toLocal8Bit().constData(), 1);
-        ::setenv("XDG_DATA_HOME", (m_home.path() + "/data").toLocal8Bit().constData(), 1);
-        m_args = {"scrivel"};
-        m_argv = {m_args[0].data()};
-        m_argc = 1;
-        m_pApp = std::make_unique<CScrivelApp>(m_argc, m_argv.data());
-        m_pApp->SetMessageHook([this](const std::string& text) { m_messages.push_back(text); });
-        ASSERT_TRUE(m_pApp->InitInstance());
-        SDocumentPrompts prompts;
-        prompts.askYesNo = [this](const std::string& q)
-        {
-            m_questions.push_back(q);
-            return m_bYes;
-        };
-        prompts.askSaveChanges = [this](const std::string& title)
-        {
-            m_questions.push_back("save " + title);
-            return m_saveAnswer;
-        };
-        prompts.showError = [this](const std::string& text) { m_messages.push_back(text); };
-        Windows().SetPrompts(prompts);
-    }
-    void TearDown() override
-    {
-        m_saveAnswer = CDocumentUi::AnswerDiscard;
-        Frame()->close();
-        m_pApp->ExitInstance(0);
-        m_pApp.reset();
-    }
+    DocumentWindows() { m_saveAnswer = CDocumentUi::AnswerCancel; }
 
     CDocumentWindows& Windows() { return *m_pApp->DocumentWindows(); }
-    CMainFrame* Frame() { return m_pApp->MainFrame(); }
     CAppletDocManager& Manager() { return *m_pApp->DocumentManager(); }
-    QList<QMdiSubWindow*> Tabs() { return Frame()->MdiArea()->subWindowList(); }
-
+    // Files written with an old time, so that a rewrite in the test is a change.
     std::string Write(const std::string& name, const std::string& text)
     {
         const std::string path = m_files.path().toStdString() + "/" + name;
@@ -76,37 +44,6 @@ protected:
         ::utimensat(AT_FDCWD, path.c_str(), times, 0);
         return path;
     }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    // Lets queued calls run until the condition holds; false after 5 seconds.
-    template <class F> static bool ProcessUntil(F condition)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition())
-        {
-            if (timer.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-
-    QTemporaryDir m_home;
-    QTemporaryDir m_files;
-    std::vector<std::string> m_args;
-    std::vector<char*> m_argv;
-    int m_argc = 0;
-    std::unique_ptr<CScrivelApp> m_pApp;
-    std::vector<std::string> m_messages;
-    std::vector<std::string> m_questions;
-    bool m_bYes = false;
-    CDocumentUi::ESaveAnswer m_saveAnswer = CDocumentUi::AnswerCancel;
 };
 } // namespace
 

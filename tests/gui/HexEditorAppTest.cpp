@@ -33,6 +33,7 @@
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/OptionsSheet.h"
 #include "app/gui/ScrivelApp.h"
+#include "gui/AppTestFixture.h"
 #include "hex/HexCommands.h"
 #include "hex/gui/HexEditModule.h"
 #include "hex/gui/HexEditView.h"
@@ -60,31 +61,11 @@ public:
     void ShowStatusMessage(const std::string&) override {}
 };
 
-class HexEditorApp : public ::testing::Test
+class HexEditorApp : public CScrivelAppTest
 {
 protected:
-    void SetUp() override
+    void AdjustPrompts(SDocumentPrompts& prompts) override
     {
-        ::setenv("HOME", m_home.path().toLocal8Bit().constData(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toLocal8Bit().constData(), 1);
-        ::setenv("XDG_DATA_HOME", (m_home.path() + "/data").toLocal8Bit().constData(), 1);
-        m_args = {"scrivel"};
-        m_argv = {m_args[0].data()};
-        m_argc = 1;
-        m_pApp = std::make_unique<CScrivelApp>(m_argc, m_argv.data());
-        m_pApp->SetMessageHook([this](const std::string& text) { m_messages.push_back(text); });
-        ASSERT_TRUE(m_pApp->InitInstance());
-        SDocumentPrompts prompts;
-        prompts.askYesNo = [this](const std::string& q)
-        {
-            m_questions.push_back(q);
-            return m_bYes;
-        };
-        prompts.askSaveChanges = [this](const std::string& title)
-        {
-            m_questions.push_back("save " + title);
-            return CDocumentUi::AnswerDiscard;
-        };
         prompts.promptSaveAs = [this](SSaveAsPrompt& prompt)
         {
             if (m_saveAsPath.empty())
@@ -92,33 +73,9 @@ protected:
             prompt.strPath = m_saveAsPath;
             return true;
         };
-        prompts.showError = [this](const std::string& text) { m_messages.push_back(text); };
-        m_pApp->DocumentWindows()->SetPrompts(prompts);
-        Frame()->resize(1000, 640);
     }
-    void TearDown() override
-    {
-        Frame()->close();
-        m_pApp->ExitInstance(0);
-        m_pApp.reset();
-    }
+    void OnStarted() override { Frame()->resize(1000, 640); }
 
-    CMainFrame* Frame() { return m_pApp->MainFrame(); }
-    QList<QMdiSubWindow*> Tabs() { return Frame()->MdiArea()->subWindowList(); }
-
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = m_files.path().toStdString() + "/" + name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path;
-    }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     // Opens path as the user's open command does and returns the view of its tab.
     CTarvoHexEditView* Open(const std::string& path)
     {
@@ -132,30 +89,8 @@ protected:
         }
         return pView;
     }
-    template <class F> static bool ProcessUntil(F condition, int nMilliseconds = 5000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition())
-        {
-            if (timer.elapsed() > nMilliseconds)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-
-    QTemporaryDir m_home;
-    QTemporaryDir m_files;
-    std::vector<std::string> m_args;
-    std::vector<char*> m_argv;
-    int m_argc = 0;
-    std::unique_ptr<CScrivelApp> m_pApp;
-    std::vector<std::string> m_messages;
-    std::vector<std::string> m_questions;
     CRecordingSink m_viewMessages;
     std::string m_saveAsPath;
-    bool m_bYes = false;
 };
 } // namespace
 

@@ -22,6 +22,7 @@
 #include "app/gui/DocumentWindows.h"
 #include "app/gui/ScrivelApp.h"
 #include "app/gui/TextDocumentViews.h"
+#include "gui/AppTestFixture.h"
 #include "syntax/SyntaxParser.h"
 #include "syntax/TextEditModule.h"
 #include "textview/TextEditCommands.h"
@@ -33,49 +34,15 @@
 
 namespace
 {
-class TextDocuments : public ::testing::Test
+class TextDocuments : public CScrivelAppTest
 {
 protected:
-    void SetUp() override
+    void OnStarted() override
     {
-        ::setenv("HOME", m_home.path().toLocal8Bit().constData(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_home.path() + "/config").toLocal8Bit().constData(), 1);
-        ::setenv("XDG_DATA_HOME", (m_home.path() + "/data").toLocal8Bit().constData(), 1);
-        Start();
-    }
-    void TearDown() override { Stop(); }
-
-    void Start()
-    {
-        m_args = {"scrivel"};
-        m_argv = {m_args[0].data()};
-        m_argc = 1;
-        m_pApp = std::make_unique<CScrivelApp>(m_argc, m_argv.data());
-        m_pApp->SetMessageHook([this](const std::string& text) { m_messages.push_back(text); });
-        ASSERT_TRUE(m_pApp->InitInstance());
-        SDocumentPrompts prompts;
-        prompts.askYesNo = [this](const std::string& q)
-        {
-            m_questions.push_back(q);
-            return m_bYes;
-        };
-        prompts.askSaveChanges = [](const std::string&) { return CDocumentUi::AnswerDiscard; };
-        prompts.showError = [this](const std::string& text) { m_messages.push_back(text); };
-        m_pApp->DocumentWindows()->SetPrompts(prompts);
         Frame()->resize(1000, 700);
         Frame()->show();
     }
-    void Stop()
-    {
-        if (!m_pApp)
-            return;
-        Frame()->close();
-        m_pApp->ExitInstance(0);
-        m_pApp.reset();
-    }
 
-    CMainFrame* Frame() { return m_pApp->MainFrame(); }
-    QList<QMdiSubWindow*> Tabs() { return Frame()->MdiArea()->subWindowList(); }
     CTextEditDoc* ActiveDoc()
     {
         return dynamic_cast<CTextEditDoc*>(m_pApp->DocumentWindows()->ActiveDocument());
@@ -90,35 +57,6 @@ protected:
             pView->setFocus();
         return pView;
     }
-    QAction* Action(int nId)
-    {
-        Frame()->UpdateCommandStates();
-        return Frame()->CommandAction(nId);
-    }
-
-    std::string Write(const std::string& name, const std::string& text)
-    {
-        const std::string path = m_files.path().toStdString() + "/" + name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-        return path;
-    }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    QTemporaryDir m_home;
-    QTemporaryDir m_files;
-    std::vector<std::string> m_args;
-    std::vector<char*> m_argv;
-    int m_argc = 0;
-    std::unique_ptr<CScrivelApp> m_pApp;
-    std::vector<std::string> m_messages;
-    std::vector<std::string> m_questions;
-    bool m_bYes = false;
 };
 } // namespace
 
