@@ -5,6 +5,7 @@
 #include "platform/Folders.h"
 #include "platform/SafeSave.h"
 #include "platform/TempFile.h"
+#include "platform/WriteBehind.h"
 
 #include <algorithm>
 #include <cassert>
@@ -663,7 +664,7 @@ uint32_t CTarvoHexEditBuffer::ReadData(uint8_t* pDest, uint32_t nCount, uint32_t
 // Writing and saving
 
 bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo,
-                                           int64_t nAt)
+                                           int64_t nAt, CWriteBehind* pBehind)
 {
     if (nFrom >= nTo)
     {
@@ -687,6 +688,10 @@ bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, 
         }
         nOut += static_cast<int64_t>(nHeld);
         nHeld = 0;
+        if (pBehind != nullptr)
+        {
+            pBehind->Written(nOut);
+        }
         return true;
     };
     uint32_t nPosition = nFrom;
@@ -702,8 +707,8 @@ bool CTarvoHexEditBuffer::WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, 
                 {
                     return false;
                 }
-                const int64_t nCopied =
-                    file.CopyRangeFrom(m_file, int64_t(piece.m_nSource) + nInPiece, nTake, nOut);
+                const int64_t nCopied = file.CopyRangeFrom(
+                    m_file, int64_t(piece.m_nSource) + nInPiece, nTake, nOut, pBehind);
                 if (nCopied < 0)
                 {
                     return fail(WriteErrorText(file.GetErrorNumber()));
@@ -1016,9 +1021,11 @@ bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::strin
     // Up to the end the file has when the copy reaches it, whatever its size said before.
     int64_t nPosition = 0;
     bool bOk = true;
+    CWriteBehind behind(to); // most of the copy is on the disk by the time of the sync
     for (;;)
     {
-        const int64_t nCopied = to.CopyRangeFrom(from, nPosition, int64_t(1) << 30, nPosition);
+        const int64_t nCopied =
+            to.CopyRangeFrom(from, nPosition, int64_t(1) << 30, nPosition, &behind);
         if (nCopied <= 0)
         {
             bOk = nCopied == 0;
@@ -1026,6 +1033,7 @@ bool CTarvoHexEditBuffer::MakeBackup(const std::string& target, const std::strin
         }
         nPosition += nCopied;
     }
+    behind.Finish();
     bOk = bOk && to.Sync();
     if (!to.Close() || !bOk)
     {
@@ -1083,9 +1091,13 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
                     FileErrorReason(save.GetErrorNumber(), target, EReasonColumn::Write));
         return false;
     }
-    if (!WriteRangeToFile(written, 0, m_nLength, 0))
     {
-        return false; // the safe save removes its file
+        // The commit syncs the file; most of it is on its way to the disk by then.
+        CWriteBehind behind(written);
+        if (!WriteRangeToFile(written, 0, m_nLength, 0, &behind))
+        {
+            return false; // the safe save removes its file
+        }
     }
 
     bool bLinkedBackup = false;
@@ -1148,8 +1160,10 @@ bool CTarvoHexEditBuffer::SaveThroughSafeSave(const std::string& path, const std
 
     // The saved file is opened afresh, with the lock that tells other programs it is being
     // edited. Should that fail, the safe save's file (the saved one when it was renamed
-    // into place, a nameless copy of it otherwise) holds the same bytes.
-    CloseFile();
+    // into place, a nameless copy of it otherwise) holds the same bytes. The file read
+    // until now may have lost its last name; the system frees it as it closes.
+    ReleaseReplacedFile(std::move(m_file));
+    m_nFileLength = 0;
     SOpenFile opened;
     SFileStatus savedStatus;
     SFileStatus openedStatus;

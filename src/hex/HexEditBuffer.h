@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+class CWriteBehind;
+
 // One change. For 'I', 'R' and '<' the data holds the count new bytes. m_removed holds the
 // pieces the change took out of the data, in order, so that its undo can put them back;
 // the buffer keeps it.
@@ -150,7 +152,9 @@ private:
                     bool& bLinked);
     // Writes data bytes [nFrom, nTo) at offset nAt of the file; shows the message and
     // returns false on a write error or when the data cannot be read back.
-    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo, int64_t nAt);
+    // pBehind, when given, hears how far the file is written.
+    bool WriteRangeToFile(CPlatformFile& file, uint32_t nFrom, uint32_t nTo, int64_t nAt,
+                          CWriteBehind* pBehind = nullptr);
     // Whether every file piece still lies within the open file.
     bool CanReadEveryPiece() const;
     void KeepOverwrittenBytes(std::vector<SOverwritten>& overwritten);

@@ -3,6 +3,7 @@
 
 #include "platform/FileLock.h"
 #include "platform/SystemInfo.h"
+#include "platform/WriteBehind.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -357,7 +358,7 @@ bool CPlatformFile::Write(const void* pData, size_t nCount)
 }
 
 int64_t CPlatformFile::CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffset, int64_t nCount,
-                                     int64_t nOffset)
+                                     int64_t nOffset, CWriteBehind* pBehind)
 {
     if (m_fd < 0 || source.m_fd < 0)
         return Fail(EBADF), -1;
@@ -387,7 +388,9 @@ int64_t CPlatformFile::CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffse
     {
         loff_t in = static_cast<loff_t>(nSourceOffset + nDone);
         loff_t out = static_cast<loff_t>(nOffset + nDone);
-        const size_t nWant = static_cast<size_t>(std::min<int64_t>(nCount - nDone, kMaxTransfer));
+        // In chunks of the write-behind when one hears of the progress.
+        const int64_t nMost = pBehind != nullptr ? CWriteBehind::kChunk : int64_t(kMaxTransfer);
+        const size_t nWant = static_cast<size_t>(std::min<int64_t>(nCount - nDone, nMost));
         const ssize_t copied = ::copy_file_range(source.m_fd, &in, m_fd, &out, nWant, 0);
         if (copied < 0 && errno == EINTR)
             continue;
@@ -398,6 +401,8 @@ int64_t CPlatformFile::CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffse
         if (copied <= 0)
             break;
         nDone += copied;
+        if (pBehind != nullptr)
+            pBehind->Written(nOffset + nDone);
     }
 #endif
     if (nDone == nCount)
@@ -429,6 +434,8 @@ int64_t CPlatformFile::CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffse
         if (!WriteAt(pWrite, static_cast<size_t>(nGot), nOffset + nDone))
             return -1;
         nDone += nGot;
+        if (pBehind != nullptr)
+            pBehind->Written(nOffset + nDone);
         if (static_cast<size_t>(nGot) < nWant)
             break; // ReadAt comes back short only at the end of the source
     }
@@ -496,6 +503,27 @@ bool CPlatformFile::Sync()
     if (::fsync(m_fd) != 0)
         return Fail(errno);
     return true;
+}
+
+void CPlatformFile::StartWriteback(int64_t nOffset, int64_t nCount) const
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (m_fd >= 0 && nOffset >= 0 && nCount > 0)
+        (void)::sync_file_range(m_fd, static_cast<off_t>(nOffset), static_cast<off_t>(nCount),
+                                SYNC_FILE_RANGE_WRITE);
+#else
+    (void)nOffset;
+    (void)nCount;
+#endif
+}
+
+bool CPlatformFile::CanStartWriteback()
+{
+#ifdef SYNC_FILE_RANGE_WRITE
+    return true;
+#else
+    return false;
+#endif
 }
 
 void CPlatformFile::AdviseSequential()

@@ -78,6 +78,8 @@ struct SFolderEntry
     bool bRegular = false;      // a regular file (not a link to one)
 };
 
+class CWriteBehind;
+
 class CPlatformFile
 {
 public:
@@ -147,8 +149,9 @@ public:
     // this process; otherwise they are read and written in blocks of 1 MiB. The number copied, less
     // than nCount only where the source ends first; -1 with the error set on this file (a failed
     // read of the source included). Overlapping ranges of one file are refused with EINVAL.
+    // pBehind, when given, hears how far this file is written.
     int64_t CopyRangeFrom(CPlatformFile& source, int64_t nSourceOffset, int64_t nCount,
-                          int64_t nOffset);
+                          int64_t nOffset, CWriteBehind* pBehind = nullptr);
     // Sets the current position for Read and Write.
     bool Seek(int64_t nOffset);
 
@@ -162,6 +165,12 @@ public:
     bool Reserve(int64_t nSize);
     // Brings the written data and the size to the disk.
     bool Sync();
+    // Asks the system to start writing the data in [nOffset, nOffset + nCount) to the disk,
+    // without waiting for it (a request; nothing happens where the system has none). It
+    // changes nothing in this object, so another thread may ask while this one writes.
+    void StartWriteback(int64_t nOffset, int64_t nCount) const;
+    // Whether StartWriteback does anything on this system.
+    static bool CanStartWriteback();
     // Tells the system the file will be read from start to end (a hint; never fails).
     void AdviseSequential();
 

@@ -1,5 +1,6 @@
 #include "HexTestSupport.h"
 #include "RunUnprivileged.h"
+#include "platform/WriteBehind.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace
 {
@@ -671,6 +673,62 @@ TEST(HexSaveInPlace, StoppedPartWaySaysSoKeepsTheRecordsAndUndoStillRestores)
                                  return ReadFileBytes(path) == expected ? 0 : 5;
                              }),
         0);
+}
+
+// Descriptors of this process that lead to a file without a name.
+int OpenDeletedFiles()
+{
+    int nCount = 0;
+    if (DIR* dir = opendir("/proc/self/fd"))
+    {
+        while (dirent* entry = readdir(dir))
+        {
+            char target[4096];
+            const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+            const ssize_t n = readlink(link.c_str(), target, sizeof(target) - 1);
+            if (n > 0 && std::string(target, size_t(n)).find(" (deleted)") != std::string::npos)
+            {
+                ++nCount;
+            }
+        }
+        closedir(dir);
+    }
+    return nCount;
+}
+
+// A file large enough that the save hands its data to the disk as it goes and lets the
+// replaced file go on a thread of its own.
+TEST_F(HexSaveTest, LargeFileMovedByAByteIsSavedWholeAndTheOldFileIsLetGo)
+{
+    Bytes data(72u << 20);
+    for (size_t i = 0; i < data.size(); ++i)
+    {
+        data[i] = static_cast<uint8_t>(i * 7 + i / 4099);
+    }
+    WriteFileBytes(m_path, data);
+    m_buffer.SetMessageSink(&m_sink);
+    ASSERT_TRUE(OpenDocument(m_buffer, m_path));
+    const int nDeletedBefore = OpenDeletedFiles();
+    Insert(0, "!");
+    Replace(static_cast<uint32_t>(data.size()) - 2, "end"); // the last three bytes
+    ASSERT_TRUE(m_buffer.Save(m_path));
+    Bytes expected = data;
+    expected.insert(expected.begin(), '!');
+    std::memcpy(expected.data() + expected.size() - 3, "end", 3);
+    EXPECT_TRUE(ReadFileBytes(m_path) == expected);
+    EXPECT_TRUE(ReadAll(m_buffer) == expected);
+    EXPECT_TRUE(m_sink.m_messages.empty());
+    WaitForReleasedFiles();
+    EXPECT_EQ(OpenDeletedFiles(), nDeletedBefore);
+
+    // With a backup the unchanged bytes keep their places: the system copies them.
+    m_buffer.SetBackupFile(true);
+    Replace(5u << 20, "mid");
+    ASSERT_TRUE(m_buffer.Save(m_path));
+    EXPECT_TRUE(ReadFileBytes(m_path + ".bak") == expected);
+    std::memcpy(expected.data() + (5u << 20), "mid", 3);
+    EXPECT_TRUE(ReadFileBytes(m_path) == expected);
+    EXPECT_TRUE(TemporaryFilesIn(m_folder.Path()).empty());
 }
 
 } // namespace

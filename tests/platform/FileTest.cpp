@@ -20,6 +20,7 @@
 
 #include "platform/File.h"
 #include "platform/FileLock.h"
+#include "platform/WriteBehind.h"
 
 namespace
 {
@@ -496,4 +497,70 @@ TEST(PlatformFolder, ListedFileReplacedByAFifoIsRefused)
     EXPECT_FALSE(
         file.OpenIn(open, entries[0], CPlatformFile::OpenRead | CPlatformFile::OpenRegularOnly));
     EXPECT_EQ(file.GetErrorText(), CPlatformFile::kNotRegularText);
+}
+
+// A writer that reports its progress, out of order now and then, while the write-behind
+// asks the system for writeback; the data stays exactly what was written, and ending the
+// write-behind twice, or letting it go with its thread waiting, is safe.
+TEST(WriteBehind, ReportsAlongAWriteLeaveTheDataAsWritten)
+{
+    using F = CPlatformFile;
+    CFileFolder folder;
+    CPlatformFile file;
+    ASSERT_TRUE(file.Open(folder.Path("written"), F::OpenReadWrite | F::OpenCreate));
+    const std::vector<char> data = Pattern(size_t(5) * size_t(CWriteBehind::kChunk) + 333, 11);
+    {
+        CWriteBehind behind(file);
+        const size_t nBlock = (size_t(1) << 20) + 7; // chunks do not end on block ends
+        for (size_t nAt = 0; nAt < data.size(); nAt += nBlock)
+        {
+            const size_t n = std::min(nBlock, data.size() - nAt);
+            ASSERT_TRUE(file.WriteAt(data.data() + nAt, n, int64_t(nAt)));
+            behind.Written(int64_t(nAt + n));
+            behind.Written(int64_t(nAt)); // behind what it heard: ignored
+        }
+        behind.Finish();
+        behind.Finish();
+        behind.Written(int64_t(data.size()) * 2); // after the end: ignored
+    }
+    {
+        CWriteBehind started(file, 100);
+        started.Written(100 + 3 * CWriteBehind::kChunk); // the thread runs, then is let go
+    }
+    EXPECT_TRUE(ReadBack(file, 0, data.size() + 1) == data);
+    EXPECT_TRUE(file.Sync());
+}
+
+bool IsDescriptorOpen(int fd)
+{
+    return fcntl(fd, F_GETFD) != -1;
+}
+
+// Only a large file that has lost its last name is closed on the releasing thread; every
+// other file is closed at once. Either way the object handed over is left closed.
+TEST(ReleaseReplacedFile, ClosesEveryFileHandedOver)
+{
+    using F = CPlatformFile;
+    CFileFolder folder;
+    CPlatformFile named;
+    ASSERT_TRUE(named.Open(folder.Write("named", "abc"), F::OpenRead));
+    const int nNamed = named.GetDescriptor();
+    ReleaseReplacedFile(std::move(named));
+    EXPECT_FALSE(named.IsOpen());
+    EXPECT_FALSE(IsDescriptorOpen(nNamed));
+
+    for (const int64_t nSize : {int64_t(1) << 20, int64_t(80) << 20})
+    {
+        CPlatformFile gone;
+        const std::string path = folder.Path("gone");
+        ASSERT_TRUE(gone.Open(path, F::OpenReadWrite | F::OpenCreate));
+        ASSERT_TRUE(gone.SetSize(nSize)); // a hole: no data to write for it
+        ASSERT_EQ(unlink(path.c_str()), 0);
+        const int nGone = gone.GetDescriptor();
+        ReleaseReplacedFile(std::move(gone));
+        EXPECT_FALSE(gone.IsOpen());
+        WaitForReleasedFiles();
+        EXPECT_FALSE(IsDescriptorOpen(nGone)) << nSize;
+    }
+    ReleaseReplacedFile(CPlatformFile()); // nothing open: nothing to do
 }
