@@ -24,13 +24,13 @@ void CWriteBehind::Written(int64_t nEnd)
         if (nEnd <= m_nWritten || m_bFinish)
             return;
         m_nWritten = nEnd;
+        if (nEnd - m_nRequested < kChunk)
+            return;
         if (m_thread.joinable())
         {
             m_wake.notify_one();
             return;
         }
-        if (nEnd - m_nRequested < kChunk)
-            return;
     }
     m_thread = std::thread([this] { Run(); });
 }
@@ -54,7 +54,8 @@ void CWriteBehind::Run()
         m_wake.wait(lock, [this] { return m_bFinish || m_nWritten - m_nRequested >= kChunk; });
         if (m_bFinish)
             return;
-        // Whole chunks only: the writer may still be filling the last page of the range.
+        // In whole chunks: few and large requests. What is left at the end goes with the
+        // writer's sync.
         const int64_t nFrom = m_nRequested;
         const int64_t nTo = nFrom + (m_nWritten - nFrom) / kChunk * kChunk;
         m_nRequested = nTo;
