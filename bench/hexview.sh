@@ -35,8 +35,11 @@ read -r typed one undo < <("$DRIVER" edit "$FILE" 100000 "$EDIT_SECONDS")
 
 # --- Saving against cp, alternately --------------------------------------------------------
 # Ours: from Ctrl+S to the window painted with the document saved, in the driver. cp: the
-# whole process, timed here to the microsecond. Each starts from a fresh copy of huge.bin
-# written to the disk, so that neither finds the other's data still being written.
+# whole process, timed here to the microsecond. Both work on one scratch copy of huge.bin:
+# each save puts one more byte in front of it, and cp copies it as it then is. Every timed
+# command starts with the disk done with what came before (sync); the scratch copy is
+# written only once, as every gigabyte written makes the disk of a shared machine slower
+# for what follows.
 # The save syncs its file before it replaces the old one (a save that may not have reached
 # the disk is not done); cp does not. So cp followed by a sync of the copy runs as well, to
 # show what reaching the disk costs.
@@ -45,21 +48,19 @@ elapsed() { # command... : prints the seconds it ran
     "$@" >/dev/null
     awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
 }
-fresh_copy() {
-    rm -f "$SCRATCH/huge.bin" "$SCRATCH/copy.bin"
+settle() {
+    rm -f "$SCRATCH/copy.bin"
     sync
-    cp "$FILE" "$SCRATCH/huge.bin"
-    sync
-    sleep 0.5 # the disk done with freeing and writing what came before
+    sleep 0.5
 }
+cp "$FILE" "$SCRATCH/huge.bin"
 saves=() copies=() synced=()
 for ((i = 0; i < RUNS; i++)); do
-    fresh_copy
-    t=$("$DRIVER" save "$SCRATCH/huge.bin")
-    saves+=("$t")
-    fresh_copy
+    settle
+    saves+=("$("$DRIVER" save "$SCRATCH/huge.bin")")
+    settle
     copies+=("$(elapsed cp "$SCRATCH/huge.bin" "$SCRATCH/copy.bin")")
-    fresh_copy
+    settle
     synced+=("$(elapsed sh -c 'cp "$1" "$2" && sync "$2"' cp "$SCRATCH/huge.bin" "$SCRATCH/copy.bin")")
 done
 rm -f "$SCRATCH/huge.bin" "$SCRATCH/copy.bin"
