@@ -204,7 +204,7 @@ int RunEdit(CScrivelApp& app, const std::string& path, long nDigits, double dSec
     timer.start();
     long nTyped = 0;
     // Spread over the file: each digit at its own place, so each is its own record. The
-    // typing goes straight to the view; the one digit timed after it comes as a key of the
+    // typing goes straight to the view; the digits timed after it come as keys of the
     // window system.
     for (; nTyped < nDigits && Ms(timer) < dSeconds * 1000; ++nTyped)
     {

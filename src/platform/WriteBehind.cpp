@@ -67,7 +67,7 @@ void CWriteBehind::Run()
 
 namespace
 {
-// Files no larger than this close quickly enough on the user's thread.
+// Smaller files close quickly enough on the user's thread.
 constexpr int64_t kReleaseInBackground = int64_t(64) << 20;
 
 class CFileReleaser

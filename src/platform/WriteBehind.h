@@ -11,9 +11,8 @@ class CPlatformFile;
 
 // Has the system write a file's new data to the disk while the writer is still producing
 // it, so that the sync that ends a save finds little left to wait for. The requests run on
-// a thread of their own: asking the system to start writing costs the asker about as much
-// as the copy itself, and the writer goes on meanwhile. A file that stays small never
-// starts the thread.
+// a thread of their own: the system prepares the disk's work in the asker's time, and the
+// writer goes on meanwhile. A file that stays small never starts the thread.
 //
 //     CWriteBehind behind(file);
 //     for each block: write it, then behind.Written(end of what is written);
